@@ -1,0 +1,29 @@
+// Clockwell: a falling-block puzzle game against the clock.
+#include "form1.h"
+
+#include "platform/real_services.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char *argv[]) {
+    // A desktop session is needed; say so plainly instead of Qt's abort message.
+    const char *platform = std::getenv("QT_QPA_PLATFORM");
+    if ((platform == nullptr || *platform == '\0') && std::getenv("DISPLAY") == nullptr &&
+        std::getenv("WAYLAND_DISPLAY") == nullptr) {
+        std::fprintf(stderr, "Clockwell needs a graphical desktop: no display was found (DISPLAY and "
+                             "WAYLAND_DISPLAY are not set).\nRun it from a desktop session, or under Xvfb: "
+                             "xvfb-run ./clockwell\n");
+        return 2;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Clockwell"));
+    QApplication::setApplicationVersion(QStringLiteral("2.0"));
+    plat::RealServices services;
+    auto form = start_program(services);
+    services.setDialogParent(form.get());
+    return QApplication::exec();
+}

@@ -1,0 +1,21 @@
+// Files on the local disk, with the operating system's error numbers and
+// descriptions. A write goes to a temporary file beside the target, is
+// flushed to the disk and only then renamed over the target.
+#pragma once
+
+#include "services.h"
+
+namespace plat {
+
+class PosixFileSystem : public FileSystem {
+public:
+    bool exists(const QString &path) override;
+    FileResult<qint64> size(const QString &path) override;
+    FileResult<QByteArray> readAll(const QString &path) override;
+    std::optional<FileError> writeAll(const QString &path, const QByteArray &bytes) override;
+    std::optional<FileError> remove(const QString &path) override;
+};
+
+FileError errorFromErrno(int err);
+
+} // namespace plat

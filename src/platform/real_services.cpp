@@ -1,0 +1,120 @@
+#include "real_services.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QMessageBox>
+#include <QTime>
+#include <QTimer>
+
+#include <utility>
+
+namespace plat {
+
+namespace {
+
+class QtTimer : public Timer {
+public:
+    explicit QtTimer(std::function<void()> tick) : tick_(std::move(tick)) {
+        // Precise: the gravity interval is the game's pace.
+        timer_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { tick_(); });
+    }
+    void setInterval(int ms) override {
+        interval_ = ms;
+        if (enabled_ && ms > 0) {
+            timer_.start(ms);
+        } else {
+            timer_.stop();
+        }
+    }
+    [[nodiscard]] int interval() const override { return interval_; }
+    void setEnabled(bool on) override {
+        if (on == enabled_) {
+            return;
+        }
+        enabled_ = on;
+        if (on && interval_ > 0) {
+            timer_.start(interval_);
+        } else {
+            timer_.stop();
+        }
+    }
+    [[nodiscard]] bool enabled() const override { return enabled_; }
+
+private:
+    std::function<void()> tick_;
+    QTimer timer_;
+    int interval_ = 0;
+    bool enabled_ = false;
+};
+
+} // namespace
+
+RealServices::RealServices(QString folder) : folder_(std::move(folder)) {}
+
+RealServices::~RealServices() {
+    if (busy_) {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+std::unique_ptr<Timer> RealServices::createTimer(std::function<void()> tick) {
+    return std::make_unique<QtTimer>(std::move(tick));
+}
+
+void RealServices::pumpEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+int RealServices::secondsSinceMidnight() { return QTime::currentTime().msecsSinceStartOfDay() / 1000; }
+
+QString RealServices::programFolder() { return folder_.isEmpty() ? QCoreApplication::applicationDirPath() : folder_; }
+
+int RealServices::messageBox(const QString &text, int style, const QString &title) {
+    QMessageBox box(dialog_parent_);
+    box.setWindowTitle(title);
+    box.setText(text);
+    switch (style) {
+    case kMsgCritical:
+        box.setIcon(QMessageBox::Critical);
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case kMsgYesNoQuestion:
+        box.setIcon(QMessageBox::Question);
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        break;
+    default:
+        box.setIcon(QMessageBox::Warning);
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    }
+    const int answer = box.exec();
+    if (answer == QMessageBox::Yes) {
+        return kAnswerYes;
+    }
+    if (answer == QMessageBox::No) {
+        return kAnswerNo;
+    }
+    return kAnswerOk;
+}
+
+void RealServices::setBusyCursor(bool busy) {
+    if (busy == busy_) {
+        return;
+    }
+    busy_ = busy;
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+SoundSink &RealServices::sound() {
+    if (!sound_) {
+        sound_ = createDeviceSoundSink();
+    }
+    return *sound_;
+}
+
+} // namespace plat

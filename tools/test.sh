@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test: a build with
+# warnings as errors, the same suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and the formatting check.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+bash "$root/tools/install-deps.sh"
+export QT_QPA_PLATFORM=offscreen
+
+echo "== build (warnings are errors)"
+bash "$root/tools/build.sh" "$root/build-ci" -DCLOCKWELL_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "== tests"
+(cd "$root/build-ci" && ctest --output-on-failure -j2)
+
+if [ "${CLOCKWELL_SKIP_SANITIZERS:-0}" != 1 ]; then
+  echo "== build with AddressSanitizer and UndefinedBehaviorSanitizer"
+  bash "$root/tools/build.sh" "$root/build-asan" -DCLOCKWELL_WERROR=ON -DCLOCKWELL_SANITIZE=ON \
+    -DCMAKE_BUILD_TYPE=Debug
+  echo "== tests under the sanitizers"
+  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1"
+  export LSAN_OPTIONS="suppressions=$root/tools/lsan.supp:print_suppressions=0"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+  (cd "$root/build-asan" && ctest --output-on-failure -j2 -LE no-sanitizer)
+fi
+
+echo "== formatting"
+mapfile -t files < <(cd "$root" && git ls-files '*.cpp' '*.h')
+(cd "$root" && clang-format --dry-run --Werror "${files[@]}")
+echo "formatting: ${#files[@]} files clean"
