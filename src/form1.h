@@ -233,6 +233,7 @@ protected:
     void init_menu_captions();
     void set_russian_captions();
     void set_english_captions();
+    void apply_captions(bool rus);
     void mnu_rus_Click();
     void mnu_eng_Click();
     // Entry n of capt_tbl in the current language.

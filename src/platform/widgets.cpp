@@ -64,7 +64,10 @@ void ImageArray::setPicture(int index, const QImage &picture) {
 }
 
 void ImageArray::setFaceVisible(int index, bool visible) {
-    faces_.at(static_cast<size_t>(index)).visible = visible;
+    if (index < 0 || static_cast<size_t>(index) >= faces_.size()) {
+        return; // a face that was never created
+    }
+    faces_[static_cast<size_t>(index)].visible = visible;
     update();
 }
 
