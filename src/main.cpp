@@ -22,7 +22,7 @@ int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Clockwell"));
     QApplication::setApplicationVersion(QStringLiteral("2.0"));
-    plat::RealServices services;
+    plat::RealServices services(plat::chooseGameFolder());
     auto form = start_program(services);
     services.setDialogParent(form.get());
     return QApplication::exec();

@@ -3,10 +3,14 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDir>
+#include <QFile>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QTime>
 #include <QTimer>
 
+#include <unistd.h>
 #include <utility>
 
 namespace plat {
@@ -50,6 +54,18 @@ private:
 };
 
 } // namespace
+
+QString chooseGameFolder() {
+    const QString beside = QCoreApplication::applicationDirPath();
+    if (::access(QFile::encodeName(beside).constData(), W_OK) == 0) {
+        return beside;
+    }
+    const QString own = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (!own.isEmpty() && QDir().mkpath(own)) {
+        return own;
+    }
+    return beside; // nowhere to write: the file messages will tell the player
+}
 
 RealServices::RealServices(QString folder) : folder_(std::move(folder)) {}
 
