@@ -192,22 +192,32 @@ void Form1::knopnext_Click(Integer /*index*/) { toggle_next(); }
 
 void Form1::knop_prs_Timer() {
     knop_prs->setEnabled(false);
+    // A button greyed while it showed its pressed face comes back greyed:
+    // Start always is (the game it started greyed it), and Pause can be when
+    // the game ends or the exit prompt opens within the 200 ms of its press.
+    const auto release = [](plat::ImageArray *button, Integer enabled) {
+        if (enabled == kFalse) {
+            button->setFaceVisible(0, false);
+            button->setFaceVisible(2, true);
+        } else {
+            button->setFaceVisible(0, true);
+        }
+        button->setFaceVisible(1, false);
+    };
     if (knopstart_prs == kTrue) {
-        // Start alone looks at its enabled flag: the game it started greyed it.
-        knopstart->setFaceVisible(knopstart_en == kFalse ? 2 : 0, true);
-        knopstart->setFaceVisible(1, false);
+        release(knopstart, knopstart_en);
         knopstart_prs = kFalse;
     }
     if (knoppause_prs == kTrue) {
-        swap_faces(knoppause, 0, 1);
+        release(knoppause, knoppause_en);
         knoppause_prs = kFalse;
     }
     if (knopup_prs == kTrue) {
-        swap_faces(knopup, 0, 1);
+        release(knopup, knopup_en);
         knopup_prs = kFalse;
     }
     if (knopdown_prs == kTrue) {
-        swap_faces(knopdown, 0, 1);
+        release(knopdown, knopdown_en);
         knopdown_prs = kFalse;
     }
     knop_busy = kFalse;

@@ -1,11 +1,365 @@
-// Placeholder bodies: this subsystem is being written.
+// The About box and the control-keys box, opened from the Help menu.
 #include "form1.h"
 
-void Form1::mnu_about_Click() {}
-
-void Form1::Ctrls_Click() {}
+#include "platform/fonts.h"
+#include "platform/resources.h"
 #include "shell/about_dialogs.h"
 
-frmAbout::frmAbout(QWidget *owner) : QDialog(owner) {}
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QVersionNumber>
 
-frmAbout1::frmAbout1(QWidget *owner) : QDialog(owner) {}
+#ifndef CLOCKWELL_VERSION_MAJOR
+#define CLOCKWELL_VERSION_MAJOR 2
+#endif
+#ifndef CLOCKWELL_VERSION_MINOR
+#define CLOCKWELL_VERSION_MINOR 0
+#endif
+
+namespace {
+
+bool russian() { return lang_rus == kTrue; }
+
+QString tr2(const char *rus, const char *eng) { return russian() ? QString::fromUtf8(rus) : QString::fromUtf8(eng); }
+
+// The dialogs' common frame: a fixed box over the main window, no task-bar
+// entry of its own (it belongs to the main window), no minimize or maximize.
+void make_fixed_dialog(QDialog *dialog, int width, int height) {
+    dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                           Qt::MSWindowsFixedSizeDialogHint);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setModal(false);
+    dialog->setFixedSize(width, height);
+    dialog->setSizeGripEnabled(false);
+    const QImage icon = plat::loadIcon();
+    if (!icon.isNull()) {
+        dialog->setWindowIcon(QIcon(QPixmap::fromImage(icon)));
+    }
+    if (dialog->parentWidget() != nullptr) {
+        dialog->move(dialog->parentWidget()->window()->pos());
+    }
+}
+
+QLabel *make_label(QWidget *parent, const QRect &place, const QString &family, double points, bool bold,
+                   const QColor &color, const QString &text) {
+    auto *label = new QLabel(parent);
+    label->setGeometry(place);
+    label->setFont(plat::gameFont(family, points, bold, true));
+    label->setTextFormat(Qt::PlainText);
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, color);
+    label->setPalette(pal);
+    label->setText(text);
+    return label;
+}
+
+// A text panel on the light background with a thin frame.
+void make_panel(QLabel *label) {
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::Window, label->palette().color(QPalette::HighlightedText));
+    label->setPalette(pal);
+    label->setAutoFillBackground(true);
+    label->setFrameStyle(QFrame::Box | QFrame::Plain);
+    label->setLineWidth(1);
+    label->setMargin(2);
+    label->setWordWrap(true);
+}
+
+QPushButton *make_ok_button(QDialog *dialog, const QRect &place) {
+    auto *ok = new QPushButton(QStringLiteral("OK"), dialog);
+    ok->setGeometry(place);
+    // Default: Enter presses it. Esc rejects the dialog, which closes it too.
+    ok->setDefault(true);
+    ok->setAutoDefault(true);
+    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+    return ok;
+}
+
+// The version numbers of the program: those the application reports, else
+// those it was built with.
+QString version_text() {
+    const QVersionNumber v = QVersionNumber::fromString(QCoreApplication::applicationVersion());
+    const int major = v.segmentCount() >= 1 ? v.majorVersion() : CLOCKWELL_VERSION_MAJOR;
+    const int minor = v.segmentCount() >= 1 ? v.minorVersion() : CLOCKWELL_VERSION_MINOR;
+    return QString::number(major) + QStringLiteral(".") + QString::number(minor);
+}
+
+const QColor kBlack(0, 0, 0);
+
+} // namespace
+
+// ---------------------------------------------------------------- About box
+
+frmAbout::frmAbout(QWidget *owner) : QDialog(owner) {
+    make_fixed_dialog(this, 281, 357);
+    setWindowTitle(tr2("О Clockwell", "About Clockwell"));
+
+    picIcon = new QLabel(this);
+    picIcon->setGeometry(16, 18, 36, 36);
+    picIcon->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    picIcon->setLineWidth(2);
+    picIcon->setAlignment(Qt::AlignCenter);
+    const QImage icon = plat::loadIcon();
+    if (!icon.isNull()) {
+        picIcon->setPixmap(QPixmap::fromImage(icon.scaled(32, 32, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    }
+
+    const QString arial = QStringLiteral("Arial");
+    lblTitle = make_label(this, QRect(61, 16, 99, 16), arial, 12, true, QColor(230, 0, 0), QStringLiteral("Clockwell"));
+    lbltit1 = make_label(this, QRect(152, 17, 89, 17), arial, 11, false, kBlack, QStringLiteral("for Windows"));
+    lblVersion =
+        make_label(this, QRect(61, 38, 155, 15), arial, 10, false, kBlack, tr2("Версия ", "Version ") + version_text());
+    lblCpr = make_label(this, QRect(16, 64, 251, 15), arial, 10, false, kBlack,
+                        tr2("Сделано на C++20 и Qt 6", "Made with C++20 and Qt 6"));
+    lblCpr->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+
+    const QString first =
+        tr2("  Clockwell от классического blockfall отличается тем, что в нём надо за заданное время заполнить "
+            "заданное число строк. Время и число строк изменяются в зависимости от уровня сложности игры.",
+            "  Clockwell differs from the classic blockfall in that it is necessary to fill in a given number of "
+            "lines in a given time. The time and number of lines vary depending on the level of the complexity of "
+            "the game.");
+    const QString second = tr2("   Вы можете использовать эту програм- му абсолютно свободно, но автор не отвечает "
+                               "за любые последствия исполь- зования этой программы.",
+                               "   The program is absolutely free. You can use it as you like. The author is not "
+                               "responsible for any consequences of using this program.");
+    lbldescription = make_label(this, QRect(16, 88, 249, 166), arial, 10, false, kBlack, first + "\n" + second);
+    lbldescription->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    make_panel(lbldescription);
+
+    Lblcont = make_label(this, QRect(16, 256, 249, 36), arial, 9.75, false, kBlack,
+                         tr2("Вопросы и замечания:\nтрекер задач проекта Clockwell",
+                             "Questions and bug reports:\nthe Clockwell project's issue tracker"));
+    Lblcont->setAlignment(Qt::AlignCenter);
+    make_panel(Lblcont);
+
+    cmdOK = make_ok_button(this, QRect(96, 322, 84, 23));
+    cmdOK->setFocus();
+}
+
+void frmAbout::paintEvent(QPaintEvent *event) {
+    QDialog::paintEvent(event);
+    // An etched separator above the button.
+    QPainter p(this);
+    p.setPen(QColor(128, 128, 128));
+    p.drawLine(16, 307, 264, 307);
+    p.setPen(QColor(255, 255, 255));
+    p.drawLine(16, 308, 264, 308);
+}
+
+// --------------------------------------------------------- Control-keys box
+
+QImage frmAbout1::keyPicture(Key key, int width, int height) {
+    QImage img(width, height, QImage::Format_RGB32);
+    img.fill(QColor(225, 229, 176));
+    QPainter p(&img);
+    const int r = width - 1;
+    const int b = height - 1;
+    // The cap's edges: lit from the upper left, a dark outline around.
+    p.setPen(QColor(0, 0, 0));
+    p.drawRect(0, 0, r, b);
+    p.setPen(QColor(255, 255, 255));
+    p.drawLine(1, 1, r - 1, 1);
+    p.drawLine(1, 2, r - 2, 2);
+    p.drawLine(1, 1, 1, b - 1);
+    p.drawLine(2, 1, 2, b - 2);
+    p.setPen(QColor(128, 128, 128));
+    p.drawLine(1, b - 1, r - 1, b - 1);
+    p.drawLine(2, b - 2, r - 1, b - 2);
+    p.drawLine(r - 1, 1, r - 1, b - 1);
+    p.drawLine(r - 2, 2, r - 2, b - 1);
+
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0));
+    const QPointF c((width - 1) / 2.0, (height - 1) / 2.0);
+    // An arrow pointing right, turned to its direction.
+    const auto arrow = [&](double degrees) {
+        p.save();
+        p.translate(c);
+        p.rotate(degrees);
+        QPainterPath path;
+        path.moveTo(-6, -1.5);
+        path.lineTo(1, -1.5);
+        path.lineTo(1, -5);
+        path.lineTo(7, 0);
+        path.lineTo(1, 5);
+        path.lineTo(1, 1.5);
+        path.lineTo(-6, 1.5);
+        path.closeSubpath();
+        p.drawPath(path);
+        p.restore();
+    };
+    const auto text = [&](const QString &t, double points) {
+        p.setPen(QColor(0, 0, 0));
+        p.setFont(plat::gameFont(QStringLiteral("Arial"), points, true, true));
+        p.drawText(QRect(3, 3, width - 6, height - 6), Qt::AlignCenter, t);
+    };
+    switch (key) {
+    case Key::Left:
+        arrow(180);
+        break;
+    case Key::Right:
+        arrow(0);
+        break;
+    case Key::Up:
+        arrow(-90);
+        break;
+    case Key::Down:
+        arrow(90);
+        break;
+    case Key::Space:
+        text(QStringLiteral("Space"), 6.5);
+        break;
+    case Key::Enter: {
+        // A bent arrow: down from the upper right, then left to the head.
+        QPainterPath path;
+        const double x = c.x();
+        const double y = c.y();
+        path.moveTo(x + 8, y - 7);
+        path.lineTo(x + 11, y - 7);
+        path.lineTo(x + 11, y + 3.5);
+        path.lineTo(x - 5, y + 3.5);
+        path.lineTo(x - 5, y + 7);
+        path.lineTo(x - 11, y + 2);
+        path.lineTo(x - 5, y - 3);
+        path.lineTo(x - 5, y + 0.5);
+        path.lineTo(x + 8, y + 0.5);
+        path.closeSubpath();
+        p.drawPath(path);
+        break;
+    }
+    case Key::P:
+        text(QStringLiteral("P"), 9);
+        break;
+    case Key::F2:
+        text(QStringLiteral("F2"), 7.5);
+        break;
+    case Key::F3:
+        text(QStringLiteral("F3"), 7.5);
+        break;
+    case Key::Plus:
+        p.drawRect(QRectF(c.x() - 5, c.y() - 1, 11, 3));
+        p.drawRect(QRectF(c.x() - 1, c.y() - 5, 3, 11));
+        break;
+    case Key::Minus:
+        p.drawRect(QRectF(c.x() - 5, c.y() - 1, 11, 3));
+        break;
+    case Key::Esc:
+        text(QStringLiteral("Esc"), 7);
+        break;
+    }
+    return img;
+}
+
+frmAbout1::frmAbout1(QWidget *owner) : QDialog(owner) {
+    make_fixed_dialog(this, 207, 283);
+    // The Russian caption's second word starts with a Latin y, as it always has.
+    setWindowTitle(tr2("Clockwell: yпр. клавиши", "Clockwell: control keys"));
+
+    const QString arial = QStringLiteral("Arial");
+    lblTitle =
+        make_label(this, QRect(8, 8, 189, 16), arial, 11, false, kBlack, tr2("Управляющие клавиши:", "Control keys:"));
+    lblTitle->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+
+    struct KeyPlace {
+        Key key;
+        QRect place;
+    };
+    const std::array<KeyPlace, 12> key_places = {{
+        {Key::Left, QRect(27, 32, 23, 26)},
+        {Key::Right, QRect(27, 64, 23, 26)},
+        {Key::Up, QRect(27, 96, 23, 26)},
+        {Key::Down, QRect(27, 128, 23, 26)},
+        {Key::Space, QRect(8, 160, 44, 26)},
+        {Key::Enter, QRect(8, 192, 44, 26)},
+        {Key::P, QRect(116, 32, 23, 24)},
+        {Key::F2, QRect(116, 64, 23, 24)},
+        {Key::F3, QRect(116, 96, 23, 24)},
+        {Key::Plus, QRect(116, 128, 23, 24)},
+        {Key::Minus, QRect(116, 160, 23, 24)},
+        {Key::Esc, QRect(110, 192, 29, 26)},
+    }};
+    for (std::size_t i = 0; i < key_places.size(); ++i) {
+        const KeyPlace &k = key_places[i];
+        auto *picture = new QLabel(this);
+        picture->setGeometry(k.place);
+        picture->setPixmap(QPixmap::fromImage(keyPicture(k.key, k.place.width(), k.place.height())));
+        keys[i] = picture;
+    }
+
+    struct Caption {
+        QRect place;
+        const char *rus;
+        const char *eng;
+    };
+    // Labels without a size of their own get the room up to the next column.
+    const std::array<Caption, 11> captions = {{
+        {QRect(55, 37, 54, 15), "Влево", "Left"},
+        {QRect(55, 69, 54, 15), "Вправо", "Right"},
+        {QRect(55, 102, 54, 15), "Вращать", "Rotate"},
+        {QRect(56, 148, 53, 15), "Уронить", "Drop"},
+        {QRect(56, 190, 35, 33), "Пуск игры", "Start game"},
+        {QRect(144, 36, 60, 16), "Пауза", "Pause"},
+        {QRect(144, 60, 49, 33), "Следущ. Вкл/Выкл", "Next On/Off"},
+        {QRect(144, 93, 57, 31), "Звук Вкл/Выкл", "Sound On/Off"},
+        {QRect(144, 132, 60, 15), "Уровень+", "Level+"},
+        {QRect(144, 165, 60, 15), "Уровень-", "Level-"},
+        {QRect(144, 197, 60, 15), "Выход", "Exit"},
+    }};
+    for (std::size_t i = 0; i < captions.size(); ++i) {
+        const Caption &c = captions[i];
+        const bool sans = i == 5;
+        QLabel *label = make_label(this, c.place, sans ? QStringLiteral("MS Sans Serif") : arial, sans ? 9.75 : 9,
+                                   false, kBlack, tr2(c.rus, c.eng));
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setWordWrap(c.place.height() > 20);
+        Label1[i] = label;
+    }
+
+    cmdOK = make_ok_button(this, QRect(60, 248, 84, 23));
+    cmdOK->setFocus();
+}
+
+void frmAbout1::paintEvent(QPaintEvent *event) {
+    QDialog::paintEvent(event);
+    QPainter p(this);
+    // The bracket that joins the two Drop keys to their one caption.
+    p.setPen(QColor(0, 0, 0));
+    p.drawLine(56, 140, 66, 140);
+    p.drawLine(66, 140, 66, 148);
+    p.drawLine(66, 162, 66, 172);
+    p.drawLine(66, 172, 56, 172);
+    // The separator above the button.
+    p.setPen(QColor(128, 128, 128));
+    p.drawLine(8, 232, 197, 232);
+    p.setPen(palette().color(QPalette::Base));
+    p.drawLine(16, 233, 197, 233);
+}
+
+// ------------------------------------------------------------ menu commands
+
+void Form1::mnu_about_Click() {
+    if (about_box) {
+        about_box->show();
+        about_box->raise();
+        about_box->activateWindow();
+        return;
+    }
+    about_box = new frmAbout(this);
+    about_box->show();
+}
+
+void Form1::Ctrls_Click() {
+    if (keys_box) {
+        keys_box->show();
+        keys_box->raise();
+        keys_box->activateWindow();
+        return;
+    }
+    keys_box = new frmAbout1(this);
+    keys_box->show();
+}
