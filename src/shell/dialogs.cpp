@@ -175,20 +175,20 @@ QImage frmAbout1::keyPicture(Key key, int width, int height) {
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0, 0, 0));
-    const QPointF c((width - 1) / 2.0, (height - 1) / 2.0);
+    const QPointF c(width / 2.0, height / 2.0);
     // An arrow pointing right, turned to its direction.
     const auto arrow = [&](double degrees) {
         p.save();
         p.translate(c);
         p.rotate(degrees);
         QPainterPath path;
-        path.moveTo(-6, -1.5);
-        path.lineTo(1, -1.5);
-        path.lineTo(1, -5);
-        path.lineTo(7, 0);
-        path.lineTo(1, 5);
-        path.lineTo(1, 1.5);
-        path.lineTo(-6, 1.5);
+        path.moveTo(-6.5, -1.5);
+        path.lineTo(0, -1.5);
+        path.lineTo(0, -5.5);
+        path.lineTo(6.5, 0);
+        path.lineTo(0, 5.5);
+        path.lineTo(0, 1.5);
+        path.lineTo(-6.5, 1.5);
         path.closeSubpath();
         p.drawPath(path);
         p.restore();
