@@ -618,13 +618,14 @@ private Q_SLOTS:
         QVERIFY(ru->cmdOK->isDefault());
         QCOMPARE(ru->lblTitle->text(), QStringLiteral("Clockwell"));
         QCOMPARE(ru->lblTitle->palette().color(QPalette::WindowText), QColor(230, 0, 0));
-        QCOMPARE(ru->lblTitle->font().pointSizeF(), 12.0);
+        QCOMPARE(ru->lblTitle->font().pixelSize(), 16); // 12 points at 96 dots per inch
         QVERIFY(ru->lblTitle->font().bold());
         QCOMPARE(ru->lblTitle->geometry(), QRect(61, 16, 99, 16));
         QCOMPARE(ru->lblVersion->geometry(), QRect(61, 38, 155, 15));
-        QCOMPARE(ru->lbldescription->geometry(), QRect(16, 88, 249, 166));
+        QCOMPARE(ru->lbldescription->geometry(), QRect(16, 88, 249, 168));
         QVERIFY(ru->lbldescription->wordWrap());
 
+        QVERIFY(ru->lbldescription->heightForWidth(ru->lbldescription->width()) <= ru->lbldescription->height());
         // Choosing the item again brings the same box forward.
         form->mnu_about_Click();
         QCOMPARE(form->about_box.data(), ru);
@@ -669,6 +670,19 @@ private Q_SLOTS:
         }
     }
 
+    // Every caption of the key box is seen whole: each line fits its width
+    // and its lines fit its height, inside the box.
+    static void captionsFit(const frmAbout1 *box) {
+        for (const QLabel *l : box->Label1) {
+            const QStringList lines = l->text().split(QLatin1Char('\n'));
+            for (const QString &line : lines) {
+                QVERIFY2(l->fontMetrics().horizontalAdvance(line) <= l->width(), qPrintable(line));
+            }
+            QVERIFY2(l->fontMetrics().lineSpacing() * lines.size() <= l->height() + 2, qPrintable(l->text()));
+            QVERIFY(l->geometry().right() < box->width());
+        }
+    }
+
     void controlKeysBoxInBothLanguages() {
         write_file(cfg(), kDefaultFile);
         auto form = load_form(svc_);
@@ -680,10 +694,11 @@ private Q_SLOTS:
         QCOMPARE(ru->pos(), form->pos());
         QStringList texts;
         for (QLabel *l : ru->Label1) {
-            texts << l->text();
+            texts << QString(l->text()).replace(QLatin1Char('\n'), QLatin1Char(' '));
         }
         QCOMPARE(texts, QStringList({"Влево", "Вправо", "Вращать", "Уронить", "Пуск игры", "Пауза", "Следущ. Вкл/Выкл",
                                      "Звук Вкл/Выкл", "Уровень+", "Уровень-", "Выход"}));
+        captionsFit(ru);
         form->Ctrls_Click();
         QCOMPARE(form->keys_box.data(), ru);
         ru->close();
@@ -695,16 +710,16 @@ private Q_SLOTS:
         QCOMPARE(en->lblTitle->text(), QStringLiteral("Control keys:"));
         texts.clear();
         for (QLabel *l : en->Label1) {
-            texts << l->text();
-            // Every caption fits its place (two-line ones wrap).
-            QVERIFY2(l->heightForWidth(l->width()) <= l->height() || !l->wordWrap(), qPrintable(l->text()));
-            QVERIFY2(l->wordWrap() || l->fontMetrics().horizontalAdvance(l->text()) <= l->width(),
-                     qPrintable(l->text()));
+            texts << QString(l->text()).replace(QLatin1Char('\n'), QLatin1Char(' '));
         }
         QCOMPARE(texts, QStringList({"Left", "Right", "Rotate", "Drop", "Start game", "Pause", "Next On/Off",
                                      "Sound On/Off", "Level+", "Level-", "Exit"}));
+        captionsFit(en);
         QCOMPARE(en->Label1[4]->geometry(), QRect(56, 190, 35, 33));
-        QCOMPARE(en->Label1[6]->geometry(), QRect(144, 60, 49, 33));
+        QCOMPARE(en->Label1[6]->geometry().topLeft(), QPoint(144, 60));
+        QCOMPARE(en->Label1[7]->geometry().topLeft(), QPoint(144, 93));
+        QCOMPARE(en->Label1[4]->text(), QStringLiteral("Start\ngame"));
+        QCOMPARE(en->Label1[6]->text(), QStringLiteral("Next\nOn/Off"));
         QCOMPARE(en->keys[4]->geometry(), QRect(8, 160, 44, 26));
         QCOMPARE(en->keys[11]->geometry(), QRect(110, 192, 29, 26));
         QVERIFY(en->cmdOK->isDefault());
@@ -752,6 +767,21 @@ private Q_SLOTS:
             }
         }
         QVERIFY2(differ <= 2, qPrintable(QString::number(differ)));
+    }
+
+    void screenshots() {
+        // Pictures of the window and the boxes for a person to look at.
+        const QString out = QStringLiteral(QT_TESTCASE_BUILDDIR);
+        for (const bool rus : {true, false}) {
+            write_file(cfg(), cfg_file("Yes", "No", "4", rus ? "Rus" : "Eng"));
+            auto form = load_form(svc_);
+            const QString lang = rus ? QStringLiteral("rus") : QStringLiteral("eng");
+            QVERIFY(form->grab().save(out + QStringLiteral("/shell_main_%1.png").arg(lang)));
+            form->mnu_about_Click();
+            QVERIFY(form->about_box->grab().save(out + QStringLiteral("/shell_about_%1.png").arg(lang)));
+            form->Ctrls_Click();
+            QVERIFY(form->keys_box->grab().save(out + QStringLiteral("/shell_keys_%1.png").arg(lang)));
+        }
     }
 
     // ------------------------------------------------------------ sound cues

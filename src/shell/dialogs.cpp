@@ -12,6 +12,9 @@
 #include <QPushButton>
 #include <QVersionNumber>
 
+#include <algorithm>
+#include <cmath>
+
 #ifndef CLOCKWELL_VERSION_MAJOR
 #define CLOCKWELL_VERSION_MAJOR 2
 #endif
@@ -43,11 +46,19 @@ void make_fixed_dialog(QDialog *dialog, int width, int height) {
     }
 }
 
+// Fonts of whole pixels, as the boxes were laid out with: 10 points at
+// 96 dots per inch is a 13-pixel font, not 13.33.
+QFont dialog_font(const QString &family, double points, bool bold) {
+    QFont f = plat::gameFont(family, points, bold, true);
+    f.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0)));
+    return f;
+}
+
 QLabel *make_label(QWidget *parent, const QRect &place, const QString &family, double points, bool bold,
                    const QColor &color, const QString &text) {
     auto *label = new QLabel(parent);
     label->setGeometry(place);
-    label->setFont(plat::gameFont(family, points, bold, true));
+    label->setFont(dialog_font(family, points, bold));
     label->setTextFormat(Qt::PlainText);
     QPalette pal = label->palette();
     pal.setColor(QPalette::WindowText, color);
@@ -64,7 +75,8 @@ void make_panel(QLabel *label) {
     label->setAutoFillBackground(true);
     label->setFrameStyle(QFrame::Box | QFrame::Plain);
     label->setLineWidth(1);
-    label->setMargin(2);
+    label->setMargin(0);
+    label->setIndent(1);
     label->setWordWrap(true);
 }
 
@@ -126,11 +138,13 @@ frmAbout::frmAbout(QWidget *owner) : QDialog(owner) {
                                "за любые последствия исполь- зования этой программы.",
                                "   The program is absolutely free. You can use it as you like. The author is not "
                                "responsible for any consequences of using this program.");
-    lbldescription = make_label(this, QRect(16, 88, 249, 166), arial, 10, false, kBlack, first + "\n" + second);
+    // Two pixels taller than its design size: our fonts need them for the
+    // eleventh line of the Russian text; the panel below moves down as much.
+    lbldescription = make_label(this, QRect(16, 88, 249, 168), arial, 10, false, kBlack, first + "\n" + second);
     lbldescription->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     make_panel(lbldescription);
 
-    Lblcont = make_label(this, QRect(16, 256, 249, 36), arial, 9.75, false, kBlack,
+    Lblcont = make_label(this, QRect(16, 258, 249, 36), arial, 9.75, false, kBlack,
                          tr2("Вопросы и замечания:\nтрекер задач проекта Clockwell",
                              "Questions and bug reports:\nthe Clockwell project's issue tracker"));
     Lblcont->setAlignment(Qt::AlignCenter);
@@ -195,7 +209,7 @@ QImage frmAbout1::keyPicture(Key key, int width, int height) {
     };
     const auto text = [&](const QString &t, double points) {
         p.setPen(QColor(0, 0, 0));
-        p.setFont(plat::gameFont(QStringLiteral("Arial"), points, true, true));
+        p.setFont(dialog_font(QStringLiteral("Arial"), points, true));
         p.drawText(QRect(3, 3, width - 6, height - 6), Qt::AlignCenter, t);
     };
     switch (key) {
@@ -313,10 +327,25 @@ frmAbout1::frmAbout1(QWidget *owner) : QDialog(owner) {
     for (std::size_t i = 0; i < captions.size(); ++i) {
         const Caption &c = captions[i];
         const bool sans = i == 5;
-        QLabel *label = make_label(this, c.place, sans ? QStringLiteral("MS Sans Serif") : arial, sans ? 9.75 : 9,
-                                   false, kBlack, tr2(c.rus, c.eng));
+        QString text = tr2(c.rus, c.eng);
+        QRect place = c.place;
+        if (place.height() > 20) {
+            // A two-line caption breaks at its first blank, never inside
+            // "On/Off", and gets the room its longer line needs.
+            const int blank = static_cast<int>(text.indexOf(QLatin1Char(' ')));
+            if (blank > 0) {
+                text[blank] = QLatin1Char('\n');
+            }
+        }
+        QLabel *label = make_label(this, place, sans ? QStringLiteral("MS Sans Serif") : arial, sans ? 9.75 : 9, false,
+                                   kBlack, text);
+        int widest = 0;
+        for (const QString &line : text.split(QLatin1Char('\n'))) {
+            widest = std::max(widest, label->fontMetrics().horizontalAdvance(line) + 1);
+        }
+        place.setWidth(std::min(std::max(place.width(), widest), width() - place.x() - 2));
+        label->setGeometry(place);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        label->setWordWrap(c.place.height() > 20);
         Label1[i] = label;
     }
 
