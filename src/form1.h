@@ -151,6 +151,8 @@ protected:
     void open_win_Timer();
     // Puts Picture2 in the middle of the play area.
     void centre_msg_box();
+    // The raised edge of the message box, light above and left.
+    void draw_msg_frame();
 
     // ---- render/cells.cpp
     void draw_cell(Long x, Long y, Integer image);

@@ -19,6 +19,7 @@ class ShellForm : public Form1 {
 public:
     using Form1::about_box;
     using Form1::caption;
+    using Form1::clear_well;
     using Form1::closeEvent;
     using Form1::Ctrls;
     using Form1::Ctrls_Click;
@@ -71,6 +72,7 @@ public:
     using Form1::name_entry_on;
     using Form1::name_typing;
     using Form1::need_fig;
+    using Form1::next_fig;
     using Form1::Next_fig_win;
     using Form1::next_on;
     using Form1::NoisePlay;

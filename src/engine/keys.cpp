@@ -8,7 +8,11 @@ void Form1::Picture1_KeyDown(Integer key_code, Integer /*shift*/) {
         return;
     }
     Integer blocked = 0;
-    if (input_locked == kFalse && game_on == kTrue) {
+    // Once the end-of-game message is acknowledged (or the exit answered
+    // Yes) the figure is no longer under control: a pause or exit box
+    // opened during the explosion would stay over the score table and keep
+    // the keyboard.
+    if (input_locked == kFalse && game_on == kTrue && msg_closed == kFalse) {
         switch (key_code) {
         case plat::kVkLeft:
             move_sideways(0, blocked);

@@ -65,6 +65,7 @@ double evaluate(Board b, const Cells &c) {
     }
     int holes = 0;
     int aggregate = 0;
+    int tallest = 0;
     int bumpiness = 0;
     int previous = -1;
     for (int x = 1; x <= 8; ++x) {
@@ -80,12 +81,16 @@ double evaluate(Board b, const Cells &c) {
             }
         }
         aggregate += height;
+        tallest = std::max(tallest, height);
         if (previous >= 0) {
             bumpiness += std::abs(height - previous);
         }
         previous = height;
     }
-    return 0.76 * cleared - 0.51 * aggregate - 0.36 * holes * 2 - 0.18 * bumpiness;
+    // A narrow well leaves little room: a stack near the entry row is fatal,
+    // so height there costs far more than anywhere below.
+    const int danger = std::max(0, tallest - 12);
+    return 0.76 * cleared - 0.51 * aggregate - 0.36 * holes - 0.18 * bumpiness - 2.0 * danger * danger;
 }
 
 } // namespace
