@@ -117,17 +117,17 @@ public:
 
 // One window on virtual time, with English texts, sound and preview off,
 // level 1 and an empty score table, so no first-start message waits.
-struct EngineRig {
+template <typename F> struct BasicRig {
     QTemporaryDir dir;
     plat::VirtualServices svc;
-    std::unique_ptr<EngineForm> form;
+    std::unique_ptr<F> form;
 
-    explicit EngineRig(int start_seconds = 12 * 3600) {
+    explicit BasicRig(int start_seconds = 12 * 3600) {
         svc.setProgramFolder(dir.path());
         svc.setSecondsSinceMidnight(start_seconds);
         write_files();
         lang_rus = kFalse;
-        form = std::make_unique<EngineForm>(svc);
+        form = std::make_unique<F>(svc);
         form->Form_Load();
     }
 
@@ -148,7 +148,7 @@ struct EngineRig {
         }
     }
 
-    EngineForm &f() const { return *form; }
+    F &f() const { return *form; }
     void key(int code, int ch = -1) const { form->deliverKey(code, 0, ch); }
 
     // Enter on the idle window, then the twenty intro ticks: the gravity and
@@ -176,8 +176,10 @@ struct EngineRig {
 
     // The end message is up: gravity and countdown stopped, the wait polls.
     [[nodiscard]] bool end_message_up() const {
-        const EngineForm &g = *form;
+        const F &g = *form;
         return g.game_on == kTrue && g.msg_closed == kFalse && g.Timer_Wait->enabled() && !g.Play_Tmr_Vert->enabled() &&
                !g.Timer1->enabled() && g.Picture2->hasKeyFocus();
     }
 };
+
+using EngineRig = BasicRig<EngineForm>;
