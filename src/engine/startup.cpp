@@ -1,6 +1,8 @@
 // The program's start routine and the window's load.
 #include "form1.h"
 
+#include <QScreen>
+
 #include "platform/colors.h"
 #include "platform/resources.h"
 
@@ -86,6 +88,13 @@ void Form1::Form_Load() {
 
     Label_Time_Num->setCaption(QStringLiteral("0"));
 
+    // Centred on the screen the first time it appears.
+    adjustSize();
+    if (const QScreen *where = screen(); where != nullptr) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(where->availableGeometry().center());
+        move(frame.topLeft());
+    }
     show();
     load_button_faces();
     init_buttons();
