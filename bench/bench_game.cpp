@@ -23,6 +23,20 @@
 
 namespace {
 
+// Resident memory now, from the kernel's own accounting.
+long current_rss_kib() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) {
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+        }
+    }
+    return -1;
+}
+
 long peak_rss_kib() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
@@ -110,6 +124,8 @@ void long_virtual_game(int seconds) {
     form.Form_Load();
     play::Pilot<OpenForm> pilot(form);
     int games = 0;
+    long rss_first_hour = 0;
+    const long rss_start = current_rss_kib();
     for (qint64 t = 0; t < static_cast<qint64>(seconds) * 1000; t += 10) {
         if (form.game_on != kTrue && !form.Stk_output->enabled() && !form.Timer_Wait->enabled() &&
             form.name_entry_on != kTrue) {
@@ -118,9 +134,14 @@ void long_virtual_game(int seconds) {
         }
         pilot.step();
         svc.advance(10);
+        if (t == 3600 * 1000) {
+            rss_first_hour = current_rss_kib();
+        }
     }
     std::printf("long game in virtual time: %d s of play, %d games, %d lines in the last\n", seconds, games,
                 form.lines);
+    std::printf("resident memory during it: %ld KiB at its start, %ld KiB after an hour, %ld KiB at its end\n",
+                rss_start, rss_first_hour, current_rss_kib());
 }
 
 } // namespace
@@ -197,7 +218,7 @@ int main(int argc, char *argv[]) {
                     l.size());
     }
 
-    long_virtual_game(3600);
+    long_virtual_game(4 * 3600);
     std::printf("peak resident memory after a long game: %ld KiB\n", peak_rss_kib());
     return 0;
 }

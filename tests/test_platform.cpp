@@ -179,6 +179,22 @@ private Q_SLOTS:
         QCOMPARE(box.pixel(3, 0), rgb(0, 0, 255));
     }
 
+    void repaintRequestsNobodyTakesStayBounded() {
+        // A long game draws millions of cells; only the latest requests are kept.
+        QWidget parent;
+        plat::KeyboardFocus focus;
+        plat::PictureBox box(&parent, focus);
+        box.setOuterGeometry(0, 0, 16, 16);
+        for (int i = 0; i < 200000; ++i) {
+            box.invalidate(QRect(i % 7, 0, 1, 1));
+        }
+        box.invalidate(QRect(3, 3, 5, 5));
+        const QVector<QRect> kept = box.takeInvalidated();
+        QVERIFY(kept.size() > 1000 && kept.size() <= 8192);
+        QCOMPARE(kept.back(), QRect(3, 3, 5, 5));
+        QVERIFY(box.takeInvalidated().isEmpty());
+    }
+
     void textMeasuresMatchWhatIsDrawn() {
         QWidget parent;
         plat::KeyboardFocus focus;

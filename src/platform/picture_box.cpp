@@ -202,6 +202,12 @@ void PictureBox::blit(int x, int y, int w, int h, const QImage &source, Rop op) 
 }
 
 void PictureBox::invalidate(const QRect &rect) {
+    // The log is for tests that take it after each drawing; a long game in
+    // which nobody takes it must not grow it without bound.
+    constexpr qsizetype kKept = 8192;
+    if (invalidated_.size() >= kKept) {
+        invalidated_.remove(0, kKept / 2);
+    }
     invalidated_.push_back(rect);
     update(rect.translated(frame_, frame_));
 }

@@ -71,8 +71,8 @@ public:
     void fillRect(int left, int top, int right, int bottom, Rgb color);
     void blit(int x, int y, int w, int h, const QImage &source, Rop op);
 
-    // Repaint requests. Every request is recorded so tests can see which
-    // rectangles a drawing operation refreshed.
+    // Repaint requests. The latest requests (several thousand) are recorded
+    // so tests can see which rectangles a drawing operation refreshed.
     void invalidate(const QRect &rect);
     [[nodiscard]] QVector<QRect> takeInvalidated();
 
