@@ -94,12 +94,18 @@ key Return
 sleep 2.5
 shot
 if [ -n "$assets" ] && [ -f "$assets/bmp/101.bmp" ]; then
-  want="$(convert "$assets/bmp/101.bmp" -format '%[fx:int(255*p{5,5}.r+0.5)],%[fx:int(255*p{5,5}.g+0.5)],%[fx:int(255*p{5,5}.b+0.5)]' info:)"
-  got="$(pixel $((px + 5)) $((py + 16 * 20 + 5)))"
+  want="$(convert "$assets/bmp/101.bmp" -format '%[fx:int(255*p{2,8}.r+0.5)],%[fx:int(255*p{2,8}.g+0.5)],%[fx:int(255*p{2,8}.b+0.5)]' info:)"
+  got="$(pixel $((px + 2)) $((py + 16 * 20 + 8)))"
   [ "$got" = "$want" ] || fail "floor cell shows $got, the wall picture has $want"
-  got="$(pixel $((px + 144 + 5)) $((py + 16 * 3 + 5)))"
+  got="$(pixel $((px + 144 + 2)) $((py + 16 * 3 + 8)))"
   [ "$got" = "$want" ] || fail "right wall shows $got, the wall picture has $want"
   echo "e2e: the well is drawn with the wall picture ($want)"
+  # The preview (on in the settings) shows the next figure in settled blocks.
+  block="$(convert "$assets/bmp/104.bmp" -format '%[fx:int(255*p{8,8}.r+0.5)],%[fx:int(255*p{8,8}.g+0.5)],%[fx:int(255*p{8,8}.b+0.5)]' info:)"
+  n="$(convert "$work/shot.png" -crop "82x82+$((X + 204))+$((Y + menu + 253))" +repage -fill black +opaque "rgb($block)" \
+    -fill white -opaque "rgb($block)" -format "%[fx:int(mean*w*h+0.5)]" info:)"
+  [ "$n" -ge 400 ] || fail "the preview shows $n pixels of the block colour $block"
+  echo "e2e: the preview shows the next figure ($n pixels)"
 fi
 
 # P pauses: the turquoise box opens; P again resumes.
