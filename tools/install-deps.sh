@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing the game need.
 # Safe to run again: apt-get skips what is already there.
+#   install-deps.sh            building, running, testing, benchmarks
+#   install-deps.sh --deb-check  also what tools/check-deb.sh needs
 set -euo pipefail
 
 packages=(
@@ -11,6 +13,9 @@ packages=(
   xvfb xdotool x11-apps imagemagick
   dpkg-dev file
 )
+if [ "${1:-}" = "--deb-check" ]; then
+  packages+=(debootstrap)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
