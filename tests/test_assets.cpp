@@ -385,7 +385,7 @@ private Q_SLOTS:
         place(well);
         place(plat::loadIcon());
         p.end();
-        const QString out = QStringLiteral(CLOCKWELL_SCREENSHOTS);
+        const QString out = QStringLiteral(CLOCKWELL_SCREENSHOT_DIR);
         QVERIFY(QDir().mkpath(out));
         QVERIFY(sheet.save(out + QStringLiteral("/assets.png")));
     }

@@ -5,6 +5,7 @@
 #include "platform/fonts.h"
 #include "support/play.h"
 
+#include <QDir>
 #include <QFontMetricsF>
 #include <QTest>
 
@@ -549,7 +550,8 @@ private Q_SLOTS:
     // ---------------------------------------------------------- screenshots
 
     void screenshotsOfAGameAndOfAChampion() {
-        const QString out = QStringLiteral(QT_TESTCASE_BUILDDIR);
+        const QString out = QStringLiteral(CLOCKWELL_SCREENSHOT_DIR);
+        QVERIFY(QDir().mkpath(out));
         Rig rig(10 * 3600);
         RenderForm &f = rig.f();
         rig.key(plat::kVkF2); // the preview on

@@ -788,7 +788,8 @@ private Q_SLOTS:
 
     void screenshots() {
         // Pictures of the window and the boxes for a person to look at.
-        const QString out = QStringLiteral(QT_TESTCASE_BUILDDIR);
+        const QString out = QStringLiteral(CLOCKWELL_SCREENSHOT_DIR);
+        QVERIFY(QDir().mkpath(out));
         for (const bool rus : {true, false}) {
             write_file(cfg(), cfg_file("Yes", "No", "4", rus ? "Rus" : "Eng"));
             auto form = load_form(svc_);
