@@ -51,8 +51,9 @@ extern Integer lang_rus;
 // stored column-fastest.
 struct WellArray {
     std::array<Integer, 10 * 21> cells{};
-    Integer &operator()(int x, int y) { return cells[static_cast<std::size_t>(x + 10 * y)]; }
-    Integer operator()(int x, int y) const { return cells[static_cast<std::size_t>(x + 10 * y)]; }
+    static std::size_t at(int x, int y) { return static_cast<std::size_t>(x) + 10U * static_cast<std::size_t>(y); }
+    Integer &operator()(int x, int y) { return cells[at(x, y)]; }
+    Integer operator()(int x, int y) const { return cells[at(x, y)]; }
 };
 
 // A text in both languages.

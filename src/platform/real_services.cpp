@@ -56,11 +56,11 @@ private:
 } // namespace
 
 QString chooseGameFolder() {
-    const QString beside = QCoreApplication::applicationDirPath();
+    QString beside = QCoreApplication::applicationDirPath();
     if (::access(QFile::encodeName(beside).constData(), W_OK) == 0) {
         return beside;
     }
-    const QString own = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QString own = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (!own.isEmpty() && QDir().mkpath(own)) {
         return own;
     }
