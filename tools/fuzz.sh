@@ -34,6 +34,12 @@ start_inputs() {
         printf '###ZWEBSCO###\0Bob\0\1\2\0\n\xc6\xf3\xea\0\t\t\t\t\n\0\0\n\0\n\0\n\0\n\0\n\0\n\0\n\0\n' >"$corpus/records"
         printf '"###ZWEBSCO###"\n"\\x00\\x0A"\n"\\x00\\x01\\x02\\x00\\x0A"\n' >"$dir/$name.dict"
         ;;
+    config)
+        # The default settings and a hand-edited file.
+        printf '###ZWEBCFG###\r\nSound>\r\nYes\r\nNext>\r\nYes\r\nLevel>\r\n0\r\nLanguage>\r\nRus\r\n' >"$corpus/default"
+        printf '###ZWEBCFG###\r\nSound>\r\nNo\r\nNext>\r\nyes\r\nLevel>\r\n 7.5 \r\nLanguage>\r\nEng\r\n' >"$corpus/edited"
+        printf '"###ZWEBCFG###"\n"\\x0D\\x0A"\n"Sound>"\n"Next>"\n"Level>"\n"Language>"\n"Yes"\n"Rus"\n"e-"\n' >"$dir/$name.dict"
+        ;;
     esac
 }
 
