@@ -125,7 +125,9 @@ ConfigFuzzStats &config_fuzz_stats() {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-    static Bench bench;
+    // Never torn down: at exit the application of a test driver may be gone
+    // before the window would be.
+    static Bench &bench = *new Bench;
     const QByteArray input(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     ConfigForm &f = *bench.form;
     const QString path = f.cfg_path();
