@@ -127,7 +127,7 @@ ConfigFuzzStats &config_fuzz_stats() {
 // The window draws with the system's font libraries, which keep memory for
 // the life of the process (as tools/lsan.supp says for the test runs); the
 // fuzzer checks for leaks at its end without that file.
-extern "C" const char *__lsan_default_suppressions() {
+extern "C" const char *__lsan_default_suppressions() { // NOLINT(bugprone-reserved-identifier): the sanitizer names it
     return "leak:libfontconfig.so\nleak:libfreetype.so\nleak:libglib-2.0.so\nleak:libdbus-1.so\n";
 }
 
