@@ -418,7 +418,7 @@ private Q_SLOTS:
         QCOMPARE(files.writes, 1);
     }
 
-    // The real file layer with a write that stops part-way: the old file
+    // The real file layer with a write that stops half-way: the old file
     // stays as it was, byte for byte, and no temporary file is left.
     void aWriteCutShortLeavesTheOldFile() {
         Rig rig;
