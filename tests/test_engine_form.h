@@ -7,6 +7,7 @@
 
 #include "platform/keyboard.h"
 #include "platform/virtual_services.h"
+#include "support/files.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -132,20 +133,15 @@ template <typename F> struct BasicRig {
     }
 
     void write_files() const {
-        QFile cfg(dir.path() + QStringLiteral("/zweb.cfg"));
-        if (cfg.open(QIODevice::WriteOnly)) {
-            cfg.write("###ZWEBCFG###\r\nSound>\r\nNo\r\nNext>\r\nNo\r\nLevel>\r\n0\r\nLanguage>\r\nEng\r\n");
+        write_file(dir.path() + QStringLiteral("/zweb.cfg"),
+                   "###ZWEBCFG###\r\nSound>\r\nNo\r\nNext>\r\nNo\r\nLevel>\r\n0\r\nLanguage>\r\nEng\r\n");
+        QByteArray sco("###ZWEBSCO###");
+        sco.append('\0');
+        for (int i = 0; i < 10; ++i) {
+            sco.append('\0');
+            sco.append('\n');
         }
-        QFile sco(dir.path() + QStringLiteral("/zweb.sco"));
-        if (sco.open(QIODevice::WriteOnly)) {
-            QByteArray b("###ZWEBSCO###");
-            b.append('\0');
-            for (int i = 0; i < 10; ++i) {
-                b.append('\0');
-                b.append('\n');
-            }
-            sco.write(b);
-        }
+        write_file(dir.path() + QStringLiteral("/zweb.sco"), sco);
     }
 
     F &f() const { return *form; }

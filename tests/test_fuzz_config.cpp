@@ -6,6 +6,8 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include "support/mutate.h"
+
 #include <array>
 #include <cstdint>
 #include <random>
@@ -53,38 +55,13 @@ QByteArray valid_file(std::mt19937 &gen) {
     return out;
 }
 
-QByteArray mutate(QByteArray b, std::mt19937 &gen) {
+QByteArray mutate(const QByteArray &b, std::mt19937 &gen) {
     // Bytes that matter to the format come up often.
     const auto some_byte = [&]() -> char {
         static const std::array<char, 10> special = {'\r', '\n', ' ', '.', 'e', '-', '0', '9', '>', '#'};
         return gen() % 2 == 0 ? pick(special, gen) : static_cast<char>(gen() % 256);
     };
-    const auto at = [&](qsizetype n) { return n <= 0 ? qsizetype(0) : static_cast<qsizetype>(gen() % n); };
-    const int edits = 1 + static_cast<int>(gen() % 3);
-    for (int e = 0; e < edits; ++e) {
-        switch (gen() % 5) {
-        case 0:
-            if (!b.isEmpty()) {
-                b[at(b.size())] = some_byte();
-            }
-            break;
-        case 1:
-            b.insert(at(b.size() + 1), some_byte());
-            break;
-        case 2:
-            if (!b.isEmpty()) {
-                b.remove(at(b.size()), 1);
-            }
-            break;
-        case 3:
-            b.truncate(at(b.size() + 1));
-            break;
-        default:
-            b.append(QByteArray(static_cast<qsizetype>(gen() % 4), some_byte()));
-            break;
-        }
-    }
-    return b;
+    return mutate(b, gen, some_byte, MutateOptions{});
 }
 
 } // namespace

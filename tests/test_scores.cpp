@@ -302,7 +302,7 @@ private Q_SLOTS:
         QCOMPARE(rig.f().score_names[0], QStringLiteral("........"));
 
         // The check itself, on the same damage.
-        put_file(rig.sco_path(), image);
+        write_file(rig.sco_path(), image);
         QCOMPARE(int(rig.f().check_score_file()), code);
         QFile::remove(rig.sco_path());
         QCOMPARE(int(rig.f().check_score_file()), int(scores::kMissing));

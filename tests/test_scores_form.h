@@ -7,6 +7,7 @@
 
 #include "platform/posix_files.h"
 #include "scores/score_format.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -86,18 +87,6 @@ public:
     int writes = 0;
 };
 
-inline void put_file(const QString &path, const QByteArray &bytes) {
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        f.write(bytes);
-    }
-}
-
-inline QByteArray file_bytes(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // A window on virtual time over a score file of the test's choice (nullopt:
 // no file), with English texts, sound and preview off.
 struct ScoresRig {
@@ -109,11 +98,11 @@ struct ScoresRig {
     explicit ScoresRig(const std::optional<QByteArray> &sco = scores::defaultFile(), bool rus = false) {
         svc.setProgramFolder(dir.path());
         svc.setFileSystem(&disk);
-        put_file(path(QStringLiteral("zweb.cfg")),
-                 QByteArray("###ZWEBCFG###\r\nSound>\r\nNo\r\nNext>\r\nNo\r\nLevel>\r\n0\r\nLanguage>\r\n") +
-                     (rus ? "Rus\r\n" : "Eng\r\n"));
+        write_file(path(QStringLiteral("zweb.cfg")),
+                   QByteArray("###ZWEBCFG###\r\nSound>\r\nNo\r\nNext>\r\nNo\r\nLevel>\r\n0\r\nLanguage>\r\n") +
+                       (rus ? "Rus\r\n" : "Eng\r\n"));
         if (sco) {
-            put_file(sco_path(), *sco);
+            write_file(sco_path(), *sco);
         }
         lang_rus = kTrue;
         form = std::make_unique<ScoresForm>(svc);
@@ -122,7 +111,7 @@ struct ScoresRig {
 
     [[nodiscard]] QString path(const QString &name) const { return QDir(dir.path()).filePath(name); }
     [[nodiscard]] QString sco_path() const { return path(QStringLiteral("zweb.sco")); }
-    [[nodiscard]] QByteArray sco() const { return file_bytes(sco_path()); }
+    [[nodiscard]] QByteArray sco() const { return read_file(sco_path()); }
     ScoresForm &f() const { return *form; }
     void type(int char_code) const { form->deliverKey(0, 0, char_code); }
     void key(int vk, int char_code) const { form->deliverKey(vk, 0, char_code); }

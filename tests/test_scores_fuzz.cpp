@@ -2,6 +2,7 @@
 // strings and damaged copies of real files from a fixed generator, for a few
 // seconds at most. A broken rule aborts the run with its reason.
 #include "scores/score_format.h"
+#include "support/mutate.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -37,50 +38,14 @@ QByteArray random_file(std::mt19937 &gen) {
     return scores::format(t);
 }
 
-QByteArray mutate(QByteArray b, std::mt19937 &gen) {
-    std::uniform_int_distribution<int> kind(0, 5);
-    std::uniform_int_distribution<int> byte(0, 255);
+QByteArray mutate(const QByteArray &b, std::mt19937 &gen) {
     // Bytes that matter to the format come up often.
     const auto some_byte = [&]() -> char {
         static const char special[] = {'\0', '\n', 1, 9, 10, 11, '#'};
-        const int r = byte(gen);
-        return r < 128 ? special[static_cast<std::size_t>(r) % sizeof special] : static_cast<char>(byte(gen));
+        const auto r = gen() % 256;
+        return r < 128 ? special[r % sizeof special] : static_cast<char>(gen() % 256);
     };
-    const int edits = 1 + static_cast<int>(gen() % 4);
-    for (int e = 0; e < edits; ++e) {
-        const auto at = [&](qsizetype n) {
-            return n <= 0 ? qsizetype(0) : static_cast<qsizetype>(gen() % static_cast<quint32>(n));
-        };
-        switch (kind(gen)) {
-        case 0:
-            if (!b.isEmpty()) {
-                b[at(b.size())] = some_byte();
-            }
-            break;
-        case 1:
-            b.insert(at(b.size() + 1), some_byte());
-            break;
-        case 2:
-            if (!b.isEmpty()) {
-                b.remove(at(b.size()), 1);
-            }
-            break;
-        case 3:
-            b.truncate(at(b.size() + 1));
-            break;
-        case 4:
-            b.append(QByteArray(static_cast<qsizetype>(gen() % 16), some_byte()));
-            break;
-        default: {
-            // A run of one record copied over another place.
-            const qsizetype from = at(b.size());
-            const qsizetype len = std::min<qsizetype>(b.size() - from, static_cast<qsizetype>(gen() % 12));
-            b.insert(at(b.size() + 1), b.mid(from, len));
-            break;
-        }
-        }
-    }
-    return b;
+    return mutate(b, gen, some_byte, MutateOptions{.max_edits = 4, .max_append = 16, .copy_runs = true});
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "platform/posix_files.h"
 #include "platform/virtual_services.h"
 #include "shell/about_dialogs.h"
+#include "support/files.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -171,16 +172,4 @@ inline QByteArray cfg_bytes(const QStringList &lines) {
 
 inline QByteArray cfg_file(const QString &sound, const QString &next, const QString &level, const QString &lang) {
     return cfg_bytes({"###ZWEBCFG###", "Sound>", sound, "Next>", next, "Level>", level, "Language>", lang});
-}
-
-inline void write_file(const QString &path, const QByteArray &bytes) {
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        f.write(bytes);
-    }
-}
-
-inline QByteArray read_file(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
