@@ -126,6 +126,26 @@ bool bring_in_figure(Rig &rig) {
         [&] { return rig.f().need_fig == kFalse && rig.f().input_locked == kFalse && rig.f().fig[8] > 0; }, 3000);
 }
 
+// A full row in the well but for one gap.
+void fill_row(RenderForm &f, int y, int gap) {
+    for (int x = 1; x <= 8; ++x) {
+        f.well(x, y) = static_cast<Integer>(x == gap ? 0 : 3);
+    }
+}
+
+// The game ends with the level completed, the figure taking the last row.
+bool complete_the_level(Rig &rig) {
+    RenderForm &f = rig.f();
+    f.next_fig = 0; // the bar, upright in column 4
+    if (!rig.run_until([&] { return f.game_on == kTrue && f.need_fig == kFalse; }, 1000)) {
+        return false;
+    }
+    fill_row(f, 19, 4);
+    f.lines = static_cast<Integer>(f.lvl_lines[0] - 1);
+    rig.key(plat::kVkSpace, 32);
+    return rig.run_until([&] { return rig.end_message_up(); }, 3000);
+}
+
 } // namespace
 
 class RenderTest : public QObject {
@@ -326,6 +346,26 @@ private Q_SLOTS:
         QVERIFY(square_is(*f.Next_fig_win, 0, 0, 82, 82, face));
     }
 
+    void aPreviewOfOddSizeRoundsItsCentreHalfToEven_data() {
+        QTest::addColumn<int>("outer");
+        QTest::addColumn<int>("corner");
+        // Inner 83: the centre 41.5 goes up to 42; inner 81: 40.5 goes down to 40.
+        QTest::newRow("inner 83") << 87 << 42 - 16;
+        QTest::newRow("inner 81") << 85 << 40 - 16;
+    }
+    void aPreviewOfOddSizeRoundsItsCentreHalfToEven() {
+        QFETCH(int, outer);
+        QFETCH(int, corner);
+        Rig rig;
+        RenderForm &f = rig.f();
+        install_test_blocks(f);
+        f.Next_fig_win->setOuterSize(outer, outer);
+        f.blank_box(f.Next_fig_win, f.face_color);
+        f.draw_next_figure(1);
+        QCOMPARE(picture_at(f, *f.Next_fig_win, corner, corner), 3);
+        QCOMPARE(picture_at(f, *f.Next_fig_win, corner + 16, corner + 16), 3);
+    }
+
     void thePreviewFollowsF2DuringAGame() {
         Rig rig;
         RenderForm &f = rig.f();
@@ -401,6 +441,24 @@ private Q_SLOTS:
         f.draw_trophy(0, 0, 3);
         QCOMPARE(f.Picture1->image(), after);
         QVERIFY(f.Picture1->takeInvalidated().isEmpty());
+    }
+
+    void theChampionGetsCupAndCrownAboveItsMessage() {
+        for (const bool rus : {false, true}) {
+            Rig rig;
+            RenderForm &f = rig.f();
+            lang_rus = rus ? kTrue : kFalse;
+            QVERIFY(rig.start_game());
+            // The empty table: any score is a new best.
+            QVERIFY(complete_the_level(rig));
+            QCOMPARE(int(f.end_code), 1);
+            const QVector<QRect> rects = f.Picture1->takeInvalidated();
+            QVERIFY(rects.size() >= 2);
+            // The cup first, then the crown, both centred on the 160 pixels.
+            QCOMPARE(rects[rects.size() - 2], QRect(41, rus ? 55 : 46, 78, 76));
+            QCOMPARE(rects.back(), QRect(60, rus ? 35 : 26, 40, 18));
+            QCOMPARE(int(f.msg_lines.count(QStringLiteral("\r\n"))), rus ? 2 : 3);
+        }
     }
 
     void theBuiltInTrophyIsMaskedExactly() {
@@ -486,6 +544,81 @@ private Q_SLOTS:
         rig.key(plat::kVkP);
         QCOMPARE(f.input_locked, kFalse);
         QVERIFY(!f.Picture2->shown());
+    }
+
+    void theAnswerKeysActOnWhateverTheBoxShows() {
+        // Y on the pause message: the box goes, the game stays paused and
+        // is marked as ended by the player.
+        {
+            Rig rig;
+            RenderForm &f = rig.f();
+            QVERIFY(rig.start_game());
+            QVERIFY(bring_in_figure(rig));
+            rig.svc.advance(250);
+            rig.key(plat::kVkP);
+            QVERIFY(f.Picture2->shown());
+            rig.key(plat::kVkY);
+            QVERIFY(!f.Picture2->shown());
+            QCOMPARE(f.msg_closed, kTrue);
+            QCOMPARE(int(f.end_code), 2);
+            QCOMPARE(f.input_locked, kTrue);
+            QVERIFY(!f.Play_Tmr_Vert->enabled());
+            QVERIFY(!f.Timer1->enabled());
+        }
+        // N on the pause message: both timers run again, the lock stays.
+        {
+            Rig rig;
+            RenderForm &f = rig.f();
+            QVERIFY(rig.start_game());
+            QVERIFY(bring_in_figure(rig));
+            rig.svc.advance(250);
+            rig.key(plat::kVkP);
+            rig.key(plat::kVkN);
+            QVERIFY(!f.Picture2->shown());
+            QCOMPARE(f.input_locked, kTrue);
+            QCOMPARE(f.msg_closed, kFalse);
+            QVERIFY(f.Play_Tmr_Vert->enabled());
+            QVERIFY(f.Timer1->enabled());
+        }
+        // The exit prompt ignores Esc and P; after No the wait keeps polling.
+        {
+            Rig rig;
+            RenderForm &f = rig.f();
+            QVERIFY(rig.start_game());
+            QVERIFY(bring_in_figure(rig));
+            rig.svc.advance(250);
+            rig.key(plat::kVkEscape);
+            QCOMPARE(f.play_on, Integer(0));
+            rig.key(plat::kVkEscape);
+            QCOMPARE(f.msg_closed, kFalse);
+            rig.key(plat::kVkP);
+            QCOMPARE(f.input_locked, kFalse);
+            QVERIFY(f.Picture2->shown());
+            rig.key(plat::kVkN);
+            QCOMPARE(f.play_on, Integer(1));
+            for (int i = 0; i < 5; ++i) {
+                rig.svc.advance(100);
+                QVERIFY(f.Timer_Wait->enabled());
+                QCOMPARE(f.wait_step, Integer(0));
+            }
+            QCOMPARE(f.game_on, kTrue);
+        }
+        // Y on a top-ten message acknowledges it, but as an ending by the
+        // player: no name is asked for.
+        {
+            Rig rig;
+            RenderForm &f = rig.f();
+            f.score_values = {9000, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+            QVERIFY(rig.start_game());
+            QVERIFY(complete_the_level(rig));
+            QCOMPARE(int(f.end_code), 1);
+            rig.key(plat::kVkY);
+            QVERIFY(!f.Picture2->shown());
+            QCOMPARE(int(f.end_code), 2);
+            QVERIFY(rig.run_until([&] { return f.game_on == kFalse; }, 3000));
+            QCOMPARE(f.name_entry_on, kFalse);
+            QVERIFY(!f.Picture2->shown());
+        }
     }
 
     void anEventMessageGrowsTickByTick() {
