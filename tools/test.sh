@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test: a build with
 # warnings as errors, the same suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and the formatting check.
+# UndefinedBehaviorSanitizer, the file readers under libFuzzer for a while, and
+# the formatting check.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 bash "$root/tools/install-deps.sh"
@@ -21,6 +22,14 @@ if [ "${CLOCKWELL_SKIP_SANITIZERS:-0}" != 1 ]; then
   export LSAN_OPTIONS="suppressions=$root/tools/lsan.supp:print_suppressions=0"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
   (cd "$root/build-asan" && ctest --output-on-failure -j2 -LE no-sanitizer)
+fi
+
+# The file readers under libFuzzer for a bounded time (clang builds only; the
+# suite above has already fed them a fixed set of random inputs).
+fuzz_seconds="${CLOCKWELL_FUZZ_SECONDS:-15}"
+if [ "$fuzz_seconds" != 0 ] && command -v clang++ >/dev/null; then
+  echo "== file readers under libFuzzer, ${fuzz_seconds}s each"
+  FUZZ_BUILD_DIR="$root/build-fuzz" bash "$root/tools/fuzz.sh" "$fuzz_seconds" scores config
 fi
 
 echo "== formatting"
