@@ -145,7 +145,7 @@ void Form1::Play_Tmr_Vert_Timer() {
                                     QStringLiteral("    champion!"), QStringLiteral("   Press Esc...  ")});
         }
         open_msg(8, 8, static_cast<Long>(kChampionBack), static_cast<Long>(kChampionFore));
-        const double half_area = Picture1->scaleWidth() / 2.0;
+        const double half_area = Picture1->outerWidth() / 2.0;
         const bool rus = lang_rus == kTrue;
         draw_trophy(round_half_even(half_area - cup[0].width() / 2.0), rus ? 55 : 46, 1);
         draw_trophy(round_half_even(half_area - crown[0].width() / 2.0), rus ? 35 : 26, 2);

@@ -49,6 +49,8 @@ void Form1::create_controls() {
 
     Next_fig_win = new plat::PictureBox(client, focus, 2);
     Next_fig_win->setOuterGeometry(202, 251, 86, 86);
+    // The preview is blanked with the button face, so it is its own background too.
+    Next_fig_win->setBackColor(plat::buttonFaceColor());
 
     const QString sans = QStringLiteral("MS Sans Serif");
     const auto title = [&](int x, int y, int w, int h) {
