@@ -293,6 +293,22 @@ private Q_SLOTS:
         }
     }
 
+    // The run of types starts from the clock's second at the load: the same
+    // second gives the same run, another second another run.
+    void theRunOfTypesStartsFromTheClock() {
+        const auto run = [](int seconds) {
+            EngineRig rig(seconds);
+            std::array<Integer, 40> types{};
+            for (Integer &t : types) {
+                rig.f().random_int(0, 6, t);
+            }
+            return types;
+        };
+        QCOMPARE(run(3600), run(3600));
+        QVERIFY(run(3600) != run(3601));
+        QVERIFY(run(0) != run(86399));
+    }
+
     // ---- rows
 
     void fullRowsApartAreBothRemoved() {

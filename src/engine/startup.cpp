@@ -34,7 +34,8 @@ void Form1::Form_Load() {
     crown[0] = plat::loadBitmap(131);
     crown[1] = plat::loadBitmap(132);
 
-    rng.seed(static_cast<std::mt19937::result_type>(svc.secondsSinceMidnight()));
+    // A random start from the clock: a different run of figures each session.
+    rng = std::mt19937(static_cast<std::mt19937::result_type>(svc.secondsSinceMidnight()));
 
     settings_changed = kFalse;
     game_on = kFalse;
