@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QTest>
 
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -779,6 +780,37 @@ private Q_SLOTS:
         rig.key(plat::kVkUp);
         QCOMPARE(f.fig[1], Integer(1));
         QCOMPARE(f.cells(), cells);
+    }
+
+    // After the load nothing runs: no game, every timer of the game off with
+    // its first interval, the well array still empty (walls come with a
+    // game), the preview blank and the time counter at "0" - and they stay
+    // so while time passes.
+    void theLoadLeavesTheWindowIdle() {
+        EngineRig rig;
+        EngineForm &f = rig.f();
+        QCOMPARE(f.Play_Tmr_Vert->interval(), 300);
+        QCOMPARE(f.Timer2->interval(), 200);
+        QCOMPARE(f.cell_w, 16.0F);
+        QCOMPARE(f.cell_h, 16.0F);
+        QCOMPARE(f.face_color, static_cast<Long>(plat::buttonFaceColor()));
+        for (int pass = 0; pass < 2; ++pass) {
+            QCOMPARE(f.game_on, kFalse);
+            QCOMPARE(f.play_on, Integer(0));
+            QCOMPARE(f.need_fig, kFalse);
+            QCOMPARE(f.intro_row, Integer(0));
+            QCOMPARE(f.wait_step, Integer(7));
+            QCOMPARE(f.name_entry_on, kFalse);
+            QCOMPARE(f.settings_changed, kFalse);
+            for (const plat::Timer *t : {f.Play_Tmr_Vert.get(), f.Timer1.get(), f.Stk_output.get(), f.Timer_Wait.get(),
+                                         f.open_win.get(), f.Timer2.get()}) {
+                QVERIFY(!t->enabled());
+            }
+            QVERIFY(std::all_of(f.well.cells.begin(), f.well.cells.end(), [](Integer v) { return v == 0; }));
+            QCOMPARE(f.Label_Time_Num->caption(), QStringLiteral("0"));
+            QCOMPARE(f.Next_fig_win->pixel(10, 10), plat::buttonFaceColor());
+            rig.svc.advance(5000);
+        }
     }
 
     void startingAGamePreparesCountersLabelsAndMenus() {

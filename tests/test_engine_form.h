@@ -35,8 +35,11 @@ public:
     using Form1::start_game;
     using Form1::Timer1_Timer;
 
+    using Form1::cell_h;
+    using Form1::cell_w;
     using Form1::drop_req;
     using Form1::end_code;
+    using Form1::face_color;
     using Form1::fall_interval;
     using Form1::fig;
     using Form1::game_on;
@@ -85,11 +88,14 @@ public:
     using Form1::Label_Time;
     using Form1::Label_Time_Num;
     using Form1::LNGTT;
+    using Form1::Next_fig_win;
+    using Form1::open_win;
     using Form1::Picture1;
     using Form1::Picture2;
     using Form1::Play_Tmr_Vert;
     using Form1::Stk_output;
     using Form1::Timer1;
+    using Form1::Timer2;
     using Form1::Timer_Wait;
 
     // Cells of the falling figure as (column, row) pairs.
