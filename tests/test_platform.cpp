@@ -4,6 +4,7 @@
 #include "platform/keyboard.h"
 #include "platform/picture_box.h"
 #include "platform/posix_files.h"
+#include "platform/resources.h"
 #include "platform/virtual_services.h"
 
 #include <QTemporaryDir>
@@ -279,6 +280,25 @@ private Q_SLOTS:
         QVERIFY(!missing.ok());
         QCOMPARE(missing.error.number, ENOENT);
         QVERIFY(!missing.error.description.isEmpty());
+    }
+
+    void aMissingResourceIsReportedAndEveryBuiltInOneLoads() {
+        QStringList reports;
+        const auto old = plat::setResourceFailureHandler([&](const QString &text) { reports << text; });
+        for (int id = 101; id <= 132; ++id) {
+            QVERIFY2(!plat::loadBitmap(id).isNull(), qPrintable(QString::number(id)));
+        }
+        for (int id = 101; id <= 111; ++id) {
+            QVERIFY2(plat::loadCustom(id).startsWith("RIFF"), qPrintable(QString::number(id)));
+        }
+        QCOMPARE(plat::loadIcon().size(), QSize(32, 32));
+        QCOMPARE(reports, QStringList{});
+        QVERIFY(plat::loadBitmap(133).isNull());
+        QVERIFY(plat::loadCustom(100).isEmpty());
+        QCOMPARE(reports,
+                 (QStringList{QStringLiteral("Resource 133 (bitmap) cannot be loaded: the program is damaged."),
+                              QStringLiteral("Resource 100 (CUSTOM) cannot be loaded: the program is damaged.")}));
+        plat::setResourceFailureHandler(old);
     }
 };
 

@@ -1,13 +1,54 @@
 #include "resources.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QIcon>
+#include <QMessageBox>
+
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
 
 namespace plat {
+
+namespace {
+
+// The resources are built into the executable, so a missing one means a damaged
+// program: say so and end, as any failing platform call during the load does.
+[[noreturn]] void endProgram(const QString &text) {
+    std::fputs(qPrintable(text + QLatin1Char('\n')), stderr);
+    if (qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr) {
+        QMessageBox::critical(nullptr, QStringLiteral("Clockwell"), text);
+    }
+    std::fflush(nullptr);
+    // Nothing is open for writing while resources load; skip the teardown of a
+    // half-built window.
+    std::_Exit(EXIT_FAILURE);
+}
+
+ResourceFailureHandler &failureHandler() {
+    static ResourceFailureHandler handler;
+    return handler;
+}
+
+void fail(const QString &text) {
+    if (failureHandler()) {
+        failureHandler()(text);
+        return;
+    }
+    endProgram(text);
+}
+
+} // namespace
+
+ResourceFailureHandler setResourceFailureHandler(ResourceFailureHandler handler) {
+    return std::exchange(failureHandler(), std::move(handler));
+}
 
 QImage loadBitmap(int id) {
     QImage img(QStringLiteral(":/bmp/%1.bmp").arg(id));
     if (img.isNull()) {
+        fail(QStringLiteral("Resource %1 (bitmap) cannot be loaded: the program is damaged.").arg(id));
         return img;
     }
     return img.convertToFormat(QImage::Format_RGB32);
@@ -16,11 +57,18 @@ QImage loadBitmap(int id) {
 QByteArray loadCustom(int id) {
     QFile f(QStringLiteral(":/wav/%1.wav").arg(id));
     if (!f.open(QIODevice::ReadOnly)) {
+        fail(QStringLiteral("Resource %1 (CUSTOM) cannot be loaded: the program is damaged.").arg(id));
         return {};
     }
     return f.readAll();
 }
 
-QImage loadIcon() { return QImage(QStringLiteral(":/icon.ico")); }
+QImage loadIcon() {
+    QImage img(QStringLiteral(":/icon.ico"));
+    if (img.isNull()) {
+        fail(QStringLiteral("The program's icon cannot be loaded: the program is damaged."));
+    }
+    return img;
+}
 
 } // namespace plat

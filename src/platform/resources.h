@@ -3,12 +3,21 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QString>
+
+#include <functional>
 
 namespace plat {
 
-// Bitmap 101..132; a null image when there is no such resource.
+// What happens when a resource is missing. By default the program shows the
+// message and ends; a test may install a handler that records it instead, and
+// the loader then returns a null image or empty bytes. Returns the old handler.
+using ResourceFailureHandler = std::function<void(const QString &)>;
+ResourceFailureHandler setResourceFailureHandler(ResourceFailureHandler handler);
+
+// Bitmap 101..132.
 [[nodiscard]] QImage loadBitmap(int id);
-// The whole WAV file of clip 101..111; empty when there is no such resource.
+// The whole WAV file of clip 101..111.
 [[nodiscard]] QByteArray loadCustom(int id);
 // The program icon.
 [[nodiscard]] QImage loadIcon();
