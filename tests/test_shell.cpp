@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -342,6 +343,95 @@ private Q_SLOTS:
         QCOMPARE(svc_.messages.back().text, error_message(ENOENT));
         QCOMPARE(svc_.messages.back().style, int(plat::kMsgCritical));
         QVERIFY(form->unloaded());
+    }
+
+    // ------------------------------------------------------------ window layout
+
+    void timersAndMenusBeforeTheLoad() {
+        ShellForm form(svc_);
+        struct Design {
+            plat::Timer *timer;
+            bool enabled;
+            int interval;
+        };
+        const Design all[] = {{form.Play_Tmr_Vert.get(), true, 0}, {form.Timer1.get(), false, 100},
+                              {form.Timer2.get(), false, 0},       {form.Timer_Wait.get(), true, 0},
+                              {form.Stk_output.get(), true, 0},    {form.open_win.get(), false, 0},
+                              {form.knop_prs.get(), true, 0}};
+        for (const Design &d : all) {
+            QCOMPARE(d.timer->enabled(), d.enabled);
+            QCOMPARE(d.timer->interval(), d.interval);
+        }
+        // An interval of 0 never fires, enabled or not.
+        svc_.advance(1000);
+        QCOMPARE(form.intro_row, Integer(0));
+        QCOMPARE(form.HLP->actions(), QList<QAction *>({form.mnu_about, form.Ctrls}));
+        QCOMPARE(form.LNGTT->actions(), QList<QAction *>({form.mnu_rus, form.mnu_eng}));
+        QVERIFY(form.mnu_rus->isChecked());
+        QVERIFY(!form.mnu_eng->isChecked());
+        QVERIFY(!form.Picture2->shown());
+    }
+
+    void theMainWindowsControlsSitWhereTheyBelong() {
+        write_file(cfg(), kDefaultFile);
+        auto form = load_form(svc_);
+        QVERIFY(form->windowTitle().startsWith(QStringLiteral("Clockwell")));
+        QVERIFY(form->windowFlags() & Qt::WindowMinimizeButtonHint);
+        QVERIFY(!(form->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(form->client->size(), QSize(314, 353));
+        QCOMPARE(form->client->mapTo(form.get(), QPoint(0, 0)).y(), form->menuBar()->height());
+        // A fixed border: the window cannot be made larger or smaller.
+        QCOMPARE(form->minimumSize(), form->maximumSize());
+        QCOMPARE(form->size(), QSize(314, 353 + form->menuBar()->height()));
+
+        QCOMPARE(form->Picture1->geometry(), QRect(16, 1, 160, 336));
+        QCOMPARE(QSize(int(form->Picture1->scaleWidth()), int(form->Picture1->scaleHeight())), QSize(160, 336));
+        QCOMPARE(form->Next_fig_win->geometry(), QRect(202, 251, 86, 86));
+        QCOMPARE(QSize(int(form->Next_fig_win->scaleWidth()), int(form->Next_fig_win->scaleHeight())), QSize(82, 82));
+        QVERIFY(form->Picture2->parentWidget() == form->Picture1);
+        QCOMPARE(form->Picture2->geometry(), QRect(32, 192, 89, 41));
+        QCOMPARE(form->Picture2->backColor(), plat::rgb(0, 192, 192));
+        QVERIFY(form->Picture2->boxFont().bold());
+        QCOMPARE(form->Picture2->boxFont().pointSizeF(), 12.0);
+        QVERIFY(form->Picture1->hasKeyFocus());
+
+        const std::pair<plat::ImageArray *, QRect> buttons[] = {
+            {form->knopstart, QRect(206, 0, 41, 21)},  {form->knoppause, QRect(262, 0, 41, 21)},
+            {form->knopsound, QRect(206, 37, 41, 21)}, {form->knopnext, QRect(262, 37, 41, 21)},
+            {form->knopup, QRect(279, 72, 24, 17)},    {form->knopdown, QRect(279, 90, 24, 17)}};
+        for (const auto &[button, place] : buttons) {
+            QCOMPARE(button->geometry(), place);
+        }
+
+        struct LabelDesign {
+            plat::Label *label;
+            QRect place;
+            Qt::Alignment align;
+            double points;
+            bool framed;
+        };
+        const LabelDesign labels[] = {
+            {form->Label_Lev, QRect(191, 75, 84, 30), Qt::AlignHCenter, 9.75, false},
+            {form->Label_lines, QRect(188, 124, 52, 16), Qt::AlignHCenter, 9.75, false},
+            {form->Label_Bon, QRect(252, 124, 52, 16), Qt::AlignHCenter, 9.75, false},
+            {form->Label_ln_num, QRect(188, 145, 52, 22), Qt::AlignRight, 12, true},
+            {form->Label_Bon_Num, QRect(252, 144, 52, 22), Qt::AlignRight, 12, true},
+            {form->Label_SCORE, QRect(188, 172, 52, 16), Qt::AlignHCenter, 9.75, false},
+            {form->Label_Time, QRect(252, 172, 52, 16), Qt::AlignHCenter, 9.75, false},
+            {form->Label_Score_Num, QRect(188, 192, 52, 22), Qt::AlignRight, 12, true},
+            {form->Label_Time_Num, QRect(252, 192, 52, 22), Qt::AlignRight, 12, true},
+            {form->Label_Next, QRect(198, 231, 96, 16), Qt::AlignHCenter, 9.75, false},
+        };
+        for (const LabelDesign &l : labels) {
+            QCOMPARE(l.label->geometry(), l.place);
+            QCOMPARE(l.label->alignment() & Qt::AlignHorizontal_Mask, l.align);
+            QCOMPARE(l.label->font().pointSizeF(), l.points);
+            QVERIFY(l.label->font().bold());
+            QCOMPARE(l.label->frameShape() == QFrame::Box, l.framed);
+        }
+        // Both lines of the level caption fit its label.
+        const QFontMetrics m(form->Label_Lev->font());
+        QVERIFY(2 * m.height() <= form->Label_Lev->height());
     }
 
     // ------------------------------------------------------------ buttons

@@ -21,6 +21,7 @@ public:
     using Form1::about_box;
     using Form1::caption;
     using Form1::clear_well;
+    using Form1::client;
     using Form1::closeEvent;
     using Form1::Ctrls;
     using Form1::Ctrls_Click;
@@ -53,11 +54,15 @@ public:
     using Form1::knopup_Click;
     using Form1::knopup_en;
     using Form1::Label_Bon;
+    using Form1::Label_Bon_Num;
     using Form1::Label_Lev;
     using Form1::Label_lines;
+    using Form1::Label_ln_num;
     using Form1::Label_Next;
     using Form1::Label_SCORE;
+    using Form1::Label_Score_Num;
     using Form1::Label_Time;
+    using Form1::Label_Time_Num;
     using Form1::level;
     using Form1::lines;
     using Form1::LNGTT;

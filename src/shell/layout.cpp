@@ -7,6 +7,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -35,6 +36,8 @@ void Form1::create_controls() {
     client->setFixedSize(kClientWidth, kClientHeight);
     client->setFocusPolicy(Qt::StrongFocus);
     setCentralWidget(client);
+    // A fixed border: the window keeps the size of its client area and menu bar.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     Picture1 = new plat::PictureBox(client, focus);
     Picture1->setOuterGeometry(16, 1, 160, 336);
