@@ -594,6 +594,43 @@ private Q_SLOTS:
         QVERIFY(form->mnu_eng->isChecked());
     }
 
+    void menusAndButtonsAnswerTheRealInput() {
+        // Through the window system's own paths: a menu item chosen, a mouse click on a face.
+        write_file(cfg(), cfg_file("Yes", "Yes", "0", "Rus"));
+        auto form = load_form(svc_);
+        for (int twice = 0; twice < 2; ++twice) {
+            form->mnu_eng->trigger(); // choosing the checked item again keeps its mark
+            QCOMPARE(lang_rus, kFalse);
+            QVERIFY(form->mnu_eng->isChecked());
+            QVERIFY(!form->mnu_rus->isChecked());
+        }
+        QCOMPARE(form->Label_Time->caption(), QStringLiteral("Time"));
+        form->mnu_rus->trigger();
+        QCOMPARE(lang_rus, kTrue);
+        QVERIFY(form->mnu_rus->isChecked());
+        QVERIFY(!form->mnu_eng->isChecked());
+        form->settings_changed = kFalse;
+
+        QTest::mouseClick(form->knopup, Qt::LeftButton, {}, QPoint(12, 8));
+        QCOMPARE(form->level, Integer(1));
+        QCOMPARE(form->knopup->topFace(), 1);
+        QTest::mouseClick(form->knopsound, Qt::LeftButton, {}, QPoint(20, 10));
+        QCOMPARE(form->sound_on, kFalse);
+        QCOMPARE(form->knopsound->topFace(), 1);
+        QCOMPARE(form->settings_changed, kTrue);
+        svc_.advance(200);
+        QCOMPARE(form->knopup->topFace(), 0);
+        QTest::mouseClick(form->knoppause, Qt::LeftButton, {}, QPoint(20, 10)); // greyed
+        QCOMPARE(form->knop_busy, kFalse);
+        QTest::mouseClick(form->knopdown, Qt::LeftButton, {}, QPoint(12, 8));
+        QCOMPARE(form->level, Integer(0));
+        QVERIFY(form->Picture1->hasKeyFocus()); // a click on a button leaves the keyboard where it was
+        form->mnu_about->trigger();
+        QVERIFY(shown(form->about_box));
+        form->Ctrls->trigger();
+        QVERIFY(shown(form->keys_box));
+    }
+
     // ------------------------------------------------------------ closing
 
     void closingWithNoGameAsksNothing() {
