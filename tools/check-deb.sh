@@ -37,10 +37,13 @@ if [ ! -x "$base/usr/bin/apt-get" ]; then
     { tail -20 "$build/debootstrap.log"; exit 1; }
 fi
 sys="$build/bookworm-check"
-rm -rf "$sys"
+# --one-file-system: should a mount of the host's /dev be left over, rm stops
+# there instead of going into it.
+rm -rf --one-file-system "$sys"
 cp -a "$base" "$sys"
 cleanup() {
-  for m in dev/pts dev proc sys; do umount "$sys/$m" 2>/dev/null || true; done
+  # A process of the check that is still ending keeps a mount busy: detach it lazily.
+  for m in dev/pts dev proc sys; do umount "$sys/$m" 2>/dev/null || umount -l "$sys/$m" 2>/dev/null || true; done
 }
 trap cleanup EXIT
 mount -t proc proc "$sys/proc"
@@ -71,7 +74,7 @@ cat >"$sys/tmp/play.sh" <<'EOF'
 /usr/games/clockwell & game=$!
 sleep 3; xdotool key Return; sleep 1; xdotool key Return; sleep 2
 kill -0 "$game" && echo running >/tmp/clockwell.rc
-kill "$game"
+kill "$game"; wait "$game"
 EOF
 chroot "$sys" /usr/bin/env -i PATH=/usr/bin:/bin HOME=/home/player \
   su player -s /bin/sh -c 'cd ~ && timeout 30 xvfb-run -a sh /tmp/play.sh' || true
@@ -80,5 +83,5 @@ chroot "$sys" /usr/bin/env -i PATH=/usr/bin:/bin HOME=/home/player \
 echo "check-deb: the installed game started and ran until stopped"
 data="$sys/home/player/.local/share/Clockwell"
 [ -s "$data/zweb.sco" ] || { echo "check-deb: FAIL: no score table in the player's data folder"; exit 1; }
-ls -la "$data" | sed 's/^/check-deb:   /'
+in_sys ls -la /home/player/.local/share/Clockwell | sed 's/^/check-deb:   /'
 echo "check-deb: passed"
