@@ -808,82 +808,269 @@ enum Vga {
     kVWhite = 15
 };
 
-// Palette indices, -1 where the icon is transparent.
+// The icon on an n x n grid, in the sixteen colours. Up to 32 px a pixel takes
+// a colour when a shape covers at least half of it, so the small sizes stay
+// sharp; the larger ones blend the edges into the alpha channel.
 class IconCanvas {
 public:
-    IconCanvas() : px_(32 * 32, -1) {}
-    [[nodiscard]] int at(int x, int y) const {
-        return px_[static_cast<std::size_t>(y) * 32 + static_cast<std::size_t>(x)];
+    explicit IconCanvas(int n) : n_(n), px_(static_cast<std::size_t>(n) * static_cast<std::size_t>(n)) {}
+    [[nodiscard]] int n() const { return n_; }
+    // 0xAARRGGBB
+    [[nodiscard]] std::uint32_t at(int x, int y) const {
+        const Px &p = px_[index(x, y)];
+        auto byte = [](double v) { return static_cast<std::uint32_t>(std::lround(std::clamp(v, 0.0, 255.0))); };
+        return p.a <= 0 ? 0 : byte(p.a * 255) << 24 | byte(p.c.r) << 16 | byte(p.c.g) << 8 | byte(p.c.b);
     }
-    void set(int x, int y, int c) {
-        if (x >= 0 && y >= 0 && x < 32 && y < 32) {
-            px_[static_cast<std::size_t>(y) * 32 + static_cast<std::size_t>(x)] = c;
+    void set(int x, int y, int colour, double cover = 1.0) {
+        if (x < 0 || y < 0 || x >= n_ || y >= n_) {
+            return;
         }
+        const std::uint32_t v = kVga[static_cast<std::size_t>(colour)];
+        const Rgb c{double(v >> 16), double((v >> 8) & 0xFFU), double(v & 0xFFU)};
+        Px &p = px_[index(x, y)];
+        const double a = cover + p.a * (1 - cover);
+        p.c = mix(p.c, c, cover / a); // "over", with straight alpha
+        p.a = a;
     }
-    // Sixteen colours allow no blending: a pixel takes the colour when the
-    // shape covers at least half of it.
-    void shape(const Inside &inside, int c) {
-        for (int y = 0; y < 32; ++y) {
-            for (int x = 0; x < 32; ++x) {
+    void shape(const Inside &inside, int colour) {
+        for (int y = 0; y < n_; ++y) {
+            for (int x = 0; x < n_; ++x) {
                 int hits = 0;
                 for (int sy = 0; sy < 4; ++sy) {
                     for (int sx = 0; sx < 4; ++sx) {
                         hits += inside(x + (sx + 0.5) / 4.0, y + (sy + 0.5) / 4.0) ? 1 : 0;
                     }
                 }
-                if (hits >= 8) {
-                    set(x, y, c);
+                if (n_ > 32 && hits > 0) {
+                    set(x, y, colour, hits / 16.0);
+                } else if (hits >= 8) {
+                    set(x, y, colour);
                 }
             }
         }
     }
-    void cell(int x0, int y0, int body, int light, int dark) {
-        for (int y = y0; y < y0 + 6; ++y) {
-            for (int x = x0; x < x0 + 6; ++x) {
-                set(x, y, x == x0 + 5 || y == y0 + 5 ? dark : (x == x0 || y == y0 ? light : body));
+    // A cell of s x s pixels lit from the top left, its edges b pixels wide.
+    void cell(int x0, int y0, int s, int b, int body, int light, int dark) {
+        for (int y = 0; y < s; ++y) {
+            for (int x = 0; x < s; ++x) {
+                set(x0 + x, y0 + y, x >= s - b || y >= s - b ? dark : (x < b || y < b ? light : body));
             }
         }
     }
 
 private:
-    std::vector<int> px_;
+    struct Px {
+        Rgb c;
+        double a = 0;
+    };
+    [[nodiscard]] std::size_t index(int x, int y) const {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(n_) + static_cast<std::size_t>(x);
+    }
+    int n_;
+    std::vector<Px> px_;
 };
 
-IconCanvas icon_picture() {
-    IconCanvas c;
-    // A clock in the upper right, its hands at ten past ten...
-    const double cx = 22.0;
-    const double cy = 10.0;
-    c.shape(ellipse(cx, cy, 9.8, 9.8), kVBlack);
-    c.shape(ellipse(cx, cy, 8.4, 8.4), kVWhite);
-    for (int i = 0; i < 12; ++i) {
+// The design is laid out on 32 px. Cells keep whole pixels at every size, so
+// a small size is drawn for its own grid instead of being scaled from another.
+IconCanvas icon_picture(int n) {
+    IconCanvas c(n);
+    const double k = n / 32.0;
+    // A clock in the upper right, its hands at ten past ten. Below 32 px it is
+    // an odd number of pixels wide, so its centre and straight strokes sit on
+    // whole pixels.
+    const double r = n < 32 ? std::floor(9.8 * k) + 0.5 : 9.8 * k;
+    const double cx = n < 32 ? n - r : 22 * k;
+    const double cy = n < 32 ? r : 10 * k;
+    const double face = std::min(8.4 * k, r - 1.0); // a rim of at least a pixel
+    c.shape(ellipse(cx, cy, r, r), kVBlack);
+    c.shape(ellipse(cx, cy, face, face), kVWhite);
+    // Strokes under a pixel wide would break up on a small grid.
+    auto stroke = [&](double hw) { return std::max(hw * k, n < 32 ? 0.5 : 0.0); };
+    for (int i = 0; n > 16 && i < 12; i += n < 24 ? 3 : 1) {
         const double a = i * kPi / 6;
         const bool quarter = i % 3 == 0;
-        const double r0 = quarter ? 6.2 : 6.9;
+        const double r0 = (quarter ? 6.2 : 6.9) * k;
         c.shape(segment({cx + r0 * std::sin(a), cy - r0 * std::cos(a)},
-                        {cx + 7.8 * std::sin(a), cy - 7.8 * std::cos(a)}, quarter ? 0.6 : 0.45),
+                        {cx + 7.8 * k * std::sin(a), cy - 7.8 * k * std::cos(a)}, stroke(quarter ? 0.6 : 0.45)),
                 quarter ? kVBlack : kVGrey);
     }
     auto hand = [&](double hours, double len, double hw, int colour) {
         const double a = hours * kPi / 6;
-        c.shape(segment({cx, cy}, {cx + len * std::sin(a), cy - len * std::cos(a)}, hw), colour);
+        c.shape(segment({cx, cy}, {cx + len * k * std::sin(a), cy - len * k * std::cos(a)}, stroke(hw)), colour);
     };
     hand(2.0, 6.0, 0.7, kVBlack);
     hand(10.0, 4.3, 0.85, kVBlack);
     hand(7.0, 6.0, 0.4, kVRed);
-    c.set(22, 10, kVBlack);
-    // ...a yellow figure falling towards the gap in a purple stack.
-    for (const int y : {2, 8, 14}) {
-        c.cell(6, y, kVYellow, kVWhite, kVOlive);
+    if (n > 32) {
+        c.shape(ellipse(cx, cy, 1.2 * k, 1.2 * k), kVBlack);
+    } else {
+        c.set(static_cast<int>(cx), static_cast<int>(cy), kVBlack);
     }
-    c.cell(0, 14, kVYellow, kVWhite, kVOlive);
-    for (const int x : {0, 12, 18, 24}) {
-        c.cell(x, 26, kVPurple, kVFuchsia, kVNavy);
+    // ...a yellow figure falling towards the gap in a purple stack, on a grid
+    // of cells standing on the bottom edge.
+    const int s = n * 6 / 32;
+    const int b = std::max(1, s / 6);
+    auto at = [&](int col, int row, bool yellow) {
+        const int body = yellow ? kVYellow : kVPurple;
+        // A cell of three pixels has room for one lit edge only: the dark one.
+        const int light = s < 4 ? body : (yellow ? kVWhite : kVFuchsia);
+        c.cell(col * s, n - (row + 1) * s, s, b, body, light, yellow ? kVOlive : kVNavy);
+    };
+    for (const int row : {2, 3, 4}) {
+        at(1, row, true);
     }
-    for (const int x : {0, 18, 24}) {
-        c.cell(x, 20, kVPurple, kVFuchsia, kVNavy);
+    at(0, 2, true);
+    for (const int col : {0, 2, 3, 4}) {
+        at(col, 0, false);
+    }
+    for (const int col : {0, 3, 4}) {
+        at(col, 1, false);
     }
     return c;
+}
+
+// PNG, compressed with deflate's fixed codes (RFC 1951): the matches repeat
+// the pixel to the left or the one above, which is what flat icon art is.
+class BitWriter {
+public:
+    std::vector<std::uint8_t> out;
+    void put(unsigned v, int count) { // least significant bit first
+        acc_ |= v << bits_;
+        for (bits_ += count; bits_ >= 8; bits_ -= 8, acc_ >>= 8) {
+            out.push_back(static_cast<std::uint8_t>(acc_ & 0xFFU));
+        }
+    }
+    void code(unsigned v, int len) { // Huffman codes go most significant bit first
+        for (int i = len - 1; i >= 0; --i) {
+            put(v >> i & 1U, 1);
+        }
+    }
+    void symbol(int s) {
+        const auto u = static_cast<unsigned>(s);
+        if (s < 144) {
+            code(0x30 + u, 8);
+        } else if (s < 256) {
+            code(0x190 + u - 144, 9);
+        } else if (s < 280) {
+            code(u - 256, 7);
+        } else {
+            code(0xC0 + u - 280, 8);
+        }
+    }
+    void flush() { put(0, (8 - bits_) % 8); }
+
+private:
+    unsigned acc_ = 0;
+    int bits_ = 0;
+};
+
+// A length (3..258) or a distance as its code and extra bits; `extra` gives
+// the extra bits of each code.
+template <typename Extra, typename Emit> void base_and_extra(int v, int base, Extra extra, Emit emit) {
+    for (int code = 0;; base += 1 << extra(code), ++code) {
+        if (v < base + (1 << extra(code))) {
+            emit(code, v - base, extra(code));
+            return;
+        }
+    }
+}
+
+std::vector<std::uint8_t> zlib_stream(const std::vector<std::uint8_t> &data, std::size_t stride) {
+    BitWriter w;
+    w.out = {0x78, 0x01};
+    w.put(1, 1); // the last block
+    w.put(1, 2); // fixed codes
+    for (std::size_t i = 0; i < data.size();) {
+        std::size_t best = 0;
+        std::size_t best_d = 0;
+        for (const std::size_t d : {std::size_t{4}, stride}) {
+            std::size_t len = 0;
+            while (d <= i && len < 258 && i + len < data.size() && data[i + len] == data[i + len - d]) {
+                ++len;
+            }
+            if (len > best) {
+                best = len;
+                best_d = d;
+            }
+        }
+        if (best < 3) {
+            w.symbol(data[i++]);
+            continue;
+        }
+        if (best == 258) {
+            w.symbol(285);
+        } else {
+            base_and_extra(
+                static_cast<int>(best), 3, [](int c) { return c < 8 ? 0 : (c - 4) / 4; },
+                [&](int c, int v, int e) {
+                    w.symbol(257 + c);
+                    w.put(static_cast<unsigned>(v), e);
+                });
+        }
+        base_and_extra(
+            static_cast<int>(best_d), 1, [](int c) { return c < 4 ? 0 : (c - 2) / 2; },
+            [&](int c, int v, int e) {
+                w.code(static_cast<unsigned>(c), 5);
+                w.put(static_cast<unsigned>(v), e);
+            });
+        i += best;
+    }
+    w.symbol(256);
+    w.flush();
+    std::uint32_t a = 1;
+    std::uint32_t b = 0;
+    for (const std::uint8_t v : data) {
+        a = (a + v) % 65521;
+        b = (b + a) % 65521;
+    }
+    for (const std::uint32_t v : {b >> 8, b, a >> 8, a}) {
+        w.out.push_back(static_cast<std::uint8_t>(v & 0xFFU));
+    }
+    return std::move(w.out);
+}
+
+void put32be(std::vector<std::uint8_t> &out, std::uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        out.push_back(static_cast<std::uint8_t>((v >> shift) & 0xFFU));
+    }
+}
+
+void png_chunk(std::vector<std::uint8_t> &out, const char (&tag)[5], const std::vector<std::uint8_t> &data) {
+    put32be(out, static_cast<std::uint32_t>(data.size()));
+    const std::size_t start = out.size();
+    put_tag(out, tag);
+    out.insert(out.end(), data.begin(), data.end());
+    std::uint32_t crc = 0xFFFFFFFFU;
+    for (std::size_t i = start; i < out.size(); ++i) {
+        crc ^= out[i];
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc & 1U) != 0 ? 0xEDB88320U ^ (crc >> 1) : crc >> 1;
+        }
+    }
+    put32be(out, ~crc);
+}
+
+std::vector<std::uint8_t> png(const IconCanvas &c) {
+    const auto n = static_cast<std::uint32_t>(c.n());
+    std::vector<std::uint8_t> header;
+    put32be(header, n);
+    put32be(header, n);
+    header.insert(header.end(), {8, 6, 0, 0, 0}); // 8 bits, RGBA, deflate, no filter, no interlace
+    std::vector<std::uint8_t> rows;
+    for (int y = 0; y < c.n(); ++y) {
+        rows.push_back(0); // no filter
+        for (int x = 0; x < c.n(); ++x) {
+            const std::uint32_t v = c.at(x, y);
+            rows.insert(rows.end(),
+                        {static_cast<std::uint8_t>(v >> 16 & 0xFFU), static_cast<std::uint8_t>(v >> 8 & 0xFFU),
+                         static_cast<std::uint8_t>(v & 0xFFU), static_cast<std::uint8_t>(v >> 24)});
+        }
+    }
+    std::vector<std::uint8_t> out{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    png_chunk(out, "IHDR", header);
+    png_chunk(out, "IDAT", zlib_stream(rows, n * 4 + 1));
+    png_chunk(out, "IEND", {});
+    return out;
 }
 
 } // namespace
@@ -1019,7 +1206,11 @@ std::vector<std::uint8_t> clip(int id) {
 }
 
 std::vector<std::uint8_t> icon() {
-    const IconCanvas c = icon_picture();
+    const IconCanvas c = icon_picture(32);
+    auto colour = [&](int x, int y) { // -1 where clear
+        const std::uint32_t v = c.at(x, y);
+        return v == 0 ? -1 : static_cast<int>(std::find(kVga.begin(), kVga.end(), v & 0xFFFFFFU) - kVga.begin());
+    };
     constexpr std::uint32_t kXorSize = 32 * 16; // 4 bits per pixel
     constexpr std::uint32_t kAndSize = 32 * 4;  // 1 bit per pixel, rows of 4 bytes
     std::vector<std::uint8_t> out;
@@ -1053,8 +1244,8 @@ std::vector<std::uint8_t> icon() {
     }
     for (int y = 31; y >= 0; --y) {
         for (int x = 0; x < 32; x += 2) {
-            const int hi = std::max(0, c.at(x, y));
-            const int lo = std::max(0, c.at(x + 1, y));
+            const int hi = std::max(0, colour(x, y));
+            const int lo = std::max(0, colour(x + 1, y));
             out.push_back(static_cast<std::uint8_t>(hi << 4 | lo));
         }
     }
@@ -1062,13 +1253,15 @@ std::vector<std::uint8_t> icon() {
         for (int x = 0; x < 32; x += 8) {
             unsigned bits = 0;
             for (int i = 0; i < 8; ++i) {
-                bits = bits << 1 | (c.at(x + i, y) < 0 ? 1U : 0U);
+                bits = bits << 1 | (colour(x + i, y) < 0 ? 1U : 0U);
             }
             out.push_back(static_cast<std::uint8_t>(bits));
         }
     }
     return out;
 }
+
+std::vector<std::uint8_t> icon_png(int n) { return png(icon_picture(n)); }
 
 std::vector<AssetFile> all_assets() {
     std::vector<AssetFile> files;
@@ -1079,6 +1272,9 @@ std::vector<AssetFile> all_assets() {
         files.push_back({"wav/" + std::to_string(id) + ".wav", clip(id)});
     }
     files.push_back({"icon.ico", icon()});
+    for (const int n : kIconSizes) {
+        files.push_back({"icons/" + std::to_string(n) + ".png", icon_png(n)});
+    }
     return files;
 }
 
@@ -1086,7 +1282,7 @@ bool write_assets(const std::string &folder, std::string &error) {
     namespace fs = std::filesystem;
     const fs::path root(folder);
     std::error_code ec;
-    for (const char *sub : {"bmp", "wav"}) {
+    for (const char *sub : {"bmp", "wav", "icons"}) {
         fs::create_directories(root / sub, ec);
         if (ec) {
             error = "cannot create " + (root / sub).string() + ": " + ec.message();

@@ -41,9 +41,15 @@ struct ClipFormat {
 // The 32 x 32, 16-colour program icon as an ICO file.
 [[nodiscard]] std::vector<std::uint8_t> icon();
 
-// Every file of the assets folder: bmp/NNN.bmp, wav/NNN.wav, icon.ico.
+// The sizes the icon is drawn in for desktops, and the icon at n x n pixels
+// as an RGBA PNG file.
+inline constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+[[nodiscard]] std::vector<std::uint8_t> icon_png(int n);
+
+// Every file of the assets folder: bmp/NNN.bmp, wav/NNN.wav, icon.ico,
+// icons/N.png.
 [[nodiscard]] std::vector<AssetFile> all_assets();
-// Writes all_assets() below `folder`, creating bmp/ and wav/. On failure
+// Writes all_assets() below `folder`, creating bmp/, wav/ and icons/. On failure
 // returns false with a message in `error`.
 [[nodiscard]] bool write_assets(const std::string &folder, std::string &error);
 

@@ -1,4 +1,4 @@
-// Writes the game's pictures, clips and icon into a folder:
+// Writes the game's pictures, clips and icons into a folder:
 //   gen_assets OUTPUT_FOLDER
 #include "asset_art.h"
 

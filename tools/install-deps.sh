@@ -14,7 +14,7 @@ packages=(
   dpkg-dev file
 )
 if [ "${1:-}" = "--deb-check" ]; then
-  packages+=(debootstrap)
+  packages+=(debootstrap lintian appstream desktop-file-utils)
 fi
 
 missing=()

@@ -1,9 +1,11 @@
 #include "resources.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QIcon>
 #include <QMessageBox>
+#include <QPixmap>
 
 #include <cstdio>
 #include <cstdlib>
@@ -63,12 +65,32 @@ QByteArray loadCustom(int id) {
     return f.readAll();
 }
 
+const QString kIconDamaged = QStringLiteral("The program's icon cannot be loaded: the program is damaged.");
+
 QImage loadIcon() {
     QImage img(QStringLiteral(":/icon.ico"));
     if (img.isNull()) {
-        fail(QStringLiteral("The program's icon cannot be loaded: the program is damaged."));
+        fail(kIconDamaged);
     }
     return img;
+}
+
+QIcon loadIconSet() {
+    const QDir dir(QStringLiteral(":/icons"));
+    const QStringList names = dir.entryList(QDir::Files);
+    QIcon set;
+    for (const QString &name : names) {
+        const QPixmap size(dir.filePath(name));
+        if (size.isNull()) {
+            fail(kIconDamaged);
+            return {};
+        }
+        set.addPixmap(size);
+    }
+    if (names.isEmpty()) {
+        fail(kIconDamaged);
+    }
+    return set;
 }
 
 } // namespace plat

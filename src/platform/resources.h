@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIcon>
 #include <QImage>
 #include <QString>
 
@@ -19,7 +20,10 @@ ResourceFailureHandler setResourceFailureHandler(ResourceFailureHandler handler)
 [[nodiscard]] QImage loadBitmap(int id);
 // The whole WAV file of clip 101..111.
 [[nodiscard]] QByteArray loadCustom(int id);
-// The program icon.
+// The program icon, 32 x 32.
 [[nodiscard]] QImage loadIcon();
+// The program icon in every size drawn for desktops, so that a window manager
+// or a HiDPI task bar picks a sharp one instead of scaling the 32 px picture.
+[[nodiscard]] QIcon loadIconSet();
 
 } // namespace plat

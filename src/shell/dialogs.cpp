@@ -37,10 +37,7 @@ void make_fixed_dialog(QDialog *dialog, int width, int height) {
     dialog->setModal(false);
     dialog->setFixedSize(width, height);
     dialog->setSizeGripEnabled(false);
-    const QImage icon = plat::loadIcon();
-    if (!icon.isNull()) {
-        dialog->setWindowIcon(QIcon(QPixmap::fromImage(icon)));
-    }
+    dialog->setWindowIcon(plat::loadIconSet());
     if (dialog->parentWidget() != nullptr) {
         dialog->move(dialog->parentWidget()->window()->pos());
     }

@@ -28,7 +28,7 @@ Form1::~Form1() = default;
 
 void Form1::create_controls() {
     setWindowTitle(QStringLiteral("Clockwell - beat the clock"));
-    setWindowIcon(QIcon(QPixmap::fromImage(plat::loadIcon())));
+    setWindowIcon(plat::loadIconSet());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
 
