@@ -1,8 +1,7 @@
 // Whole-game figures: memory, CPU time while idle and while playing, and
 // the accuracy of the gravity timer over real ticks.
 //   bench_game [--ticks N] [--seconds S]
-#include "support/open_form.h"
-#include "support/play.h"
+#include "bench_form.h"
 
 #include "platform/real_services.h"
 #include "platform/virtual_services.h"
@@ -120,9 +119,8 @@ void long_virtual_game(int seconds) {
     write_game_files(dir.path());
     plat::VirtualServices svc(dir.path());
     lang_rus = kTrue;
-    OpenForm form(svc);
+    BenchForm form(svc);
     form.Form_Load();
-    play::Pilot<OpenForm> pilot(form);
     int games = 0;
     long rss_first_hour = 0;
     const long rss_start = current_rss_kib();
@@ -132,7 +130,7 @@ void long_virtual_game(int seconds) {
             form.deliverKey(plat::kVkReturn, 0, 13);
             ++games;
         }
-        pilot.step();
+        form.step();
         svc.advance(10);
         if (t == 3600 * 1000) {
             rss_first_hour = current_rss_kib();
@@ -164,7 +162,7 @@ int main(int argc, char *argv[]) {
     write_game_files(dir.path());
     TimedServices svc(dir.path());
     lang_rus = kTrue;
-    OpenForm form(svc);
+    BenchForm form(svc);
     form.Form_Load();
     QApplication::processEvents();
     std::printf("peak resident memory after start: %ld KiB\n", peak_rss_kib());
@@ -177,7 +175,6 @@ int main(int argc, char *argv[]) {
                 100.0 * (cpu_seconds() - cpu0) / seconds);
 
     // Playing: the bot looks at the game every 10 ms and starts a new one when it ends.
-    play::Pilot<OpenForm> pilot(form);
     QTimer driver;
     driver.setInterval(10);
     QObject::connect(&driver, &QTimer::timeout, [&] {
@@ -185,7 +182,7 @@ int main(int argc, char *argv[]) {
             form.name_entry_on != kTrue) {
             form.deliverKey(plat::kVkReturn, 0, 13);
         }
-        pilot.step();
+        form.step();
     });
     driver.start();
     cpu0 = cpu_seconds();

@@ -1,5 +1,5 @@
 // Cost of the play area's repaints and latency from a key to changed pixels.
-#include "support/open_form.h"
+#include "bench_form.h"
 
 #include "platform/virtual_services.h"
 
@@ -19,7 +19,7 @@ double median(std::vector<double> v) {
 }
 
 // Runs the game in virtual time until the first figure is under control.
-void bring_in_figure(plat::VirtualServices &svc, OpenForm &form) {
+void bring_in_figure(plat::VirtualServices &svc, BenchForm &form) {
     form.deliverKey(plat::kVkReturn, 0, 13);
     for (int i = 0; i < 400 && !(form.game_on == kTrue && form.need_fig == kFalse); ++i) {
         svc.advance(10);
@@ -34,7 +34,7 @@ int main(int argc, char *argv[]) {
     QTemporaryDir dir;
     plat::VirtualServices svc(dir.path());
     lang_rus = kTrue;
-    OpenForm form(svc);
+    BenchForm form(svc);
     form.Form_Load();
     bring_in_figure(svc, form);
 

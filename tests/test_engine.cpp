@@ -1,841 +1,462 @@
-// The engine piece by piece: figures and their moves, rows, the gravity
-// step's landings and endings, the clock, and the play-area keys.
-#include "test_engine_form.h"
+// Catches faults of the game engine: where figures enter and how they turn, moves, drops, rows, landings and
+// points, the three endings, the fifteen levels, the countdown with its speed-ups and Reset, the bonus, and
+// what each key does in each phase, also inside the event pump of a drop.
+#include "support/rig.h"
 
-#include "platform/colors.h"
 #include "platform/resources.h"
 
-#include <QAction>
-#include <QMenu>
-#include <QTest>
-
-#include <algorithm>
-#include <map>
-
-namespace {
-
-using Cells = std::array<std::array<int, 2>, 4>;
-
-// Start cells of the seven types, and the cells after one, two and three
-// turns at the start position.
-const std::array<Cells, 7> kStart = {{
-    {{{4, 0}, {4, 1}, {4, 2}, {4, 3}}},
-    {{{4, 0}, {5, 0}, {4, 1}, {5, 1}}},
-    {{{5, 0}, {4, 0}, {4, 1}, {4, 2}}},
-    {{{4, 0}, {5, 0}, {5, 1}, {5, 2}}},
-    {{{4, 0}, {4, 1}, {5, 1}, {5, 2}}},
-    {{{5, 0}, {5, 1}, {4, 1}, {4, 2}}},
-    {{{4, 1}, {5, 1}, {6, 1}, {5, 2}}},
-}};
-const std::map<int, std::array<Cells, 3>> kTurned = {
-    {0, {{{{{2, 2}, {3, 2}, {4, 2}, {5, 2}}}, {{{4, 4}, {4, 3}, {4, 2}, {4, 1}}}, {{{6, 2}, {5, 2}, {4, 2}, {3, 2}}}}}},
-    {2, {{{{{3, 0}, {3, 1}, {4, 1}, {5, 1}}}, {{{3, 2}, {4, 2}, {4, 1}, {4, 0}}}, {{{5, 2}, {5, 1}, {4, 1}, {3, 1}}}}}},
-    {3, {{{{{4, 2}, {4, 1}, {5, 1}, {6, 1}}}, {{{6, 2}, {5, 2}, {5, 1}, {5, 0}}}, {{{6, 0}, {6, 1}, {5, 1}, {4, 1}}}}}},
-    {4, {{{{{3, 1}, {4, 1}, {4, 0}, {5, 0}}}, {{{4, 2}, {4, 1}, {3, 1}, {3, 0}}}, {{{5, 1}, {4, 1}, {4, 2}, {3, 2}}}}}},
-    {5, {{{{{4, 1}, {5, 1}, {5, 2}, {6, 2}}}, {{{5, 2}, {5, 1}, {6, 1}, {6, 0}}}, {{{6, 1}, {5, 1}, {5, 0}, {4, 0}}}}}},
-    {6, {{{{{5, 2}, {5, 1}, {5, 0}, {6, 1}}}, {{{6, 1}, {5, 1}, {4, 1}, {5, 0}}}, {{{5, 0}, {5, 1}, {5, 2}, {4, 1}}}}}},
-};
-
-// The interior of the well holds exactly the figure's cells, with value v.
-bool only_figure_in_well(const EngineForm &f, int v) {
-    for (int y = 0; y <= 19; ++y) {
-        for (int x = 1; x <= 8; ++x) {
-            bool part = false;
-            for (const auto &c : f.cells()) {
-                part = part || (c[0] == x && c[1] == y);
-            }
-            if (f.well(x, y) != (part ? v : 0)) {
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
-bool walls_intact(const EngineForm &f) {
-    for (int y = 0; y <= 20; ++y) {
-        if (f.well(0, y) != 9 || f.well(9, y) != 9) {
-            return false;
-        }
-    }
-    for (int x = 1; x <= 8; ++x) {
-        if (f.well(x, 20) != 9) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Fills row y, columns 1..8, with settled blocks except the listed columns.
-void fill_row(EngineForm &f, int y, std::initializer_list<int> gaps) {
-    for (int x = 1; x <= 8; ++x) {
-        bool gap = false;
-        for (int g : gaps) {
-            gap = gap || g == x;
-        }
-        f.well(x, y) = static_cast<Integer>(gap ? 0 : 3);
-    }
-}
-
-// After the intro: the next gravity tick brings in a figure of this type
-// (and moves it one row down in the same tick).
-bool bring_in(EngineRig &rig, int type) {
-    EngineForm &f = rig.f();
-    f.next_fig = static_cast<Integer>(type);
-    return rig.run_until([&] { return f.game_on == kTrue && f.need_fig == kFalse; }, 1000);
-}
-
-// Moves the falling bar to column 1 with the keys and drops it.
-void bar_to_column_one_and_drop(EngineRig &rig) {
-    for (int i = 0; i < 3; ++i) {
-        rig.key(plat::kVkLeft);
-    }
-    rig.key(plat::kVkSpace, 32);
-}
-
-bool landed(const EngineForm &f) { return f.need_fig == kTrue && f.input_locked == kTrue; }
-
-} // namespace
-
-class EngineTest : public QObject {
+class FormTest : public QObject {
     Q_OBJECT
 
-private Q_SLOTS:
-    void init() { lang_rus = kFalse; }
+    // A figure of type t in turn state s on the cells "x,y x,y x,y x,y" of an empty well, with cell value v.
+    static void put(Rig &rig, int t, int s, const QString &cells, int v) {
+        Form &f = rig.f();
+        f.clear_well();
+        f.fig[0] = static_cast<Integer>(t);
+        f.fig[1] = static_cast<Integer>(s);
+        for (std::size_t i = 0; i < 4; ++i) {
+            const QString xy = cells.section(' ', static_cast<int>(i), static_cast<int>(i));
+            f.fig[4 + i] = static_cast<Integer>(xy.section(',', 0, 0).toInt());
+            f.fig[8 + i] = static_cast<Integer>(xy.section(',', 1, 1).toInt());
+            f.well(f.fig[4 + i], f.fig[8 + i]) = static_cast<Integer>(v);
+        }
+    }
+    // Walls and floor are 9, the interior holds v at exactly four cells, four connected ones, and 0 elsewhere.
+    static bool onlyFigure(const Form &f, int v) {
+        int found = 0, links = 0;
+        for (int y = 0; y <= 20; ++y) {
+            for (int x = 0; x <= 9; ++x) {
+                const Integer c = f.well(x, y);
+                found += c == v ? 1 : 0;
+                if ((x == 0 || x == 9 || y == 20) ? c != 9 : (c != 0 && c != v)) {
+                    return false;
+                }
+            }
+        }
+        for (std::size_t i = 0; i < 4; ++i) {
+            for (std::size_t j = i + 1; j < 4; ++j) {
+                links += std::abs(f.fig[4 + i] - f.fig[4 + j]) + std::abs(f.fig[8 + i] - f.fig[8 + j]) == 1 ? 1 : 0;
+            }
+        }
+        return found == 4 && links >= 3;
+    }
+    // The last clip played, as its number.
+    static int clip(Rig &rig) {
+        const auto p = rig.svc.recording_sound.played();
+        for (int id = 101; id <= 111 && !p.empty(); ++id) {
+            if (p.back() == plat::loadCustom(id)) {
+                return id;
+            }
+        }
+        return 0;
+    }
 
+private Q_SLOTS:
     // ---- figures
 
-    void everyTypeTurnsThroughTheReferenceStates() {
-        EngineRig rig;
-        EngineForm &f = rig.f();
-        for (int t = 0; t < 7; ++t) {
+    void everyTypeEntersAndTurnsThroughItsFourStates() {
+        const char *states[7][4] = {{"4,0 4,1 4,2 4,3", "2,2 3,2 4,2 5,2", "4,4 4,3 4,2 4,1", "6,2 5,2 4,2 3,2"},
+                                    {"4,0 5,0 4,1 5,1", "4,0 5,0 4,1 5,1", "4,0 5,0 4,1 5,1", "4,0 5,0 4,1 5,1"},
+                                    {"5,0 4,0 4,1 4,2", "3,0 3,1 4,1 5,1", "3,2 4,2 4,1 4,0", "5,2 5,1 4,1 3,1"},
+                                    {"4,0 5,0 5,1 5,2", "4,2 4,1 5,1 6,1", "6,2 5,2 5,1 5,0", "6,0 6,1 5,1 4,1"},
+                                    {"4,0 4,1 5,1 5,2", "3,1 4,1 4,0 5,0", "4,2 4,1 3,1 3,0", "5,1 4,1 4,2 3,2"},
+                                    {"5,0 5,1 4,1 4,2", "4,1 5,1 5,2 6,2", "5,2 5,1 6,1 6,0", "6,1 5,1 5,0 4,0"},
+                                    {"4,1 5,1 6,1 5,2", "5,2 5,1 5,0 6,1", "6,1 5,1 4,1 5,0", "5,0 5,1 5,2 4,1"}};
+        Rig rig;
+        Form &f = rig.f();
+        for (int type = 0; type < 7; ++type) {
             f.clear_well();
             Integer status = 9;
-            f.spawn_figure(static_cast<Integer>(t), status);
+            f.spawn_figure(static_cast<Integer>(type), status);
             QCOMPARE(status, Integer(0));
-            QCOMPARE(f.cells(), kStart[static_cast<std::size_t>(t)]);
-            QCOMPARE(f.fig[0], Integer(t));
-            QVERIFY(only_figure_in_well(f, t + 101));
-            for (int s = 1; s <= 4; ++s) {
+            QCOMPARE(f.fig[0], Integer(type));
+            for (int turn = 0; turn <= 4; ++turn) { // four turns give back the start
+                QCOMPARE(rig.cells() + QString(" %1").arg(f.fig[1]),
+                         QString("%1 %2").arg(states[type][turn % 4]).arg(turn % 4));
+                QVERIFY(onlyFigure(f, type + 101));
                 f.rotate();
-                QCOMPARE(f.fig[1], Integer(s % 4));
-                const Cells want = (t == 1 || s == 4) ? kStart[static_cast<std::size_t>(t)]
-                                                      : kTurned.at(t)[static_cast<std::size_t>(s - 1)];
-                QCOMPARE(f.cells(), want);
-                QVERIFY2(only_figure_in_well(f, t + 101), qPrintable(QStringLiteral("type %1 state %2").arg(t).arg(s)));
-                QVERIFY(walls_intact(f));
             }
         }
     }
 
-    void refusedTurnsLeaveFigureAndWellAsTheyWere() {
-        EngineRig rig;
-        EngineForm &f = rig.f();
-        Integer status = 0;
-        Integer blocked = 0;
-        const auto turn_is_refused = [&f] {
-            const auto fig = f.fig;
-            const auto cells = f.well.cells;
-            f.rotate();
-            return f.fig == fig && f.well.cells == cells;
+    void turnsAtTheEdgesOfTheField() {
+        // type, state, cells, a settled block (or none), the cells after the turn (or none: refused)
+        const std::vector<std::array<const char *, 5>> cases = {
+            {"0", "0", "3,0 3,1 3,2 3,3", "", "1,2 2,2 3,2 4,2"},
+            {"0", "0", "1,0 1,1 1,2 1,3", "", ""},
+            {"0", "2", "6,4 6,3 6,2 6,1", "", "8,2 7,2 6,2 5,2"},
+            {"0", "2", "7,4 7,3 7,2 7,1", "", ""},
+            {"0", "1", "2,17 3,17 4,17 5,17", "", "4,19 4,18 4,17 4,16"},
+            {"0", "1", "2,18 3,18 4,18 5,18", "", ""},
+            {"0", "3", "6,2 5,2 4,2 3,2", "", "4,0 4,1 4,2 4,3"},
+            {"0", "3", "6,1 5,1 4,1 3,1", "", ""},
+            {"6", "0", "4,1 5,1 6,1 5,2", "5,0", ""},
+            {"6", "0", "4,1 5,1 6,1 5,2", "4,0", "5,2 5,1 5,0 6,1"}};
+        for (const auto &[type, state, before, blocker, after] : cases) {
+            const int t = QString(type).toInt(), s = QString(state).toInt();
+            for (const int v : {t + 101, t + 1}) { // falling, and right after entering (still settled values)
+                Rig rig;
+                Form &f = rig.f();
+                put(rig, t, s, before, v);
+                if (*blocker != 0) {
+                    f.well(QString(blocker).section(',', 0, 0).toInt(), QString(blocker).section(',', 1, 1).toInt()) =
+                        1;
+                }
+                const auto well = f.well.cells;
+                f.rotate();
+                const bool refused = *after == 0;
+                QCOMPARE(rig.cells() + QString(" %1").arg(f.fig[1]),
+                         QString("%1 %2").arg(refused ? before : after).arg(refused ? s : (s + 1) % 4));
+                if (refused && *blocker == 0) {
+                    QVERIFY(f.well.cells == well); // refused by the bounds: every cell keeps what it held
+                } else {
+                    for (std::size_t i = 0; i < 4; ++i) {
+                        QCOMPARE(f.well(f.fig[4 + i], f.fig[8 + i]), Integer(t + 101));
+                    }
+                }
+            }
+        }
+    }
+
+    void movesStopAtWallsBlocksAndTheFloor() {
+        Rig rig;
+        Form &f = rig.f();
+        Integer blocked = 9;
+        const auto move = [&](int how) { // 0..2 sideways in that direction, 3 down, 4 dropped
+            how < 3 ? f.move_sideways(static_cast<Integer>(how), blocked)
+                    : f.move_down(static_cast<Integer>(how - 3), blocked);
+            return rig.cells() + QString(" %1").arg(blocked);
         };
+        put(rig, 1, 0, "4,0 5,0 4,1 5,1", 102);
+        QCOMPARE(move(1), QString("5,0 6,0 5,1 6,1 0"));
+        QCOMPARE(move(2), QString("4,0 5,0 4,1 5,1 0")); // anything but 1 is left
+        QCOMPARE(move(0), QString("3,0 4,0 3,1 4,1 0"));
+        f.well(2, 1) = 5;
+        QCOMPARE(move(0), QString("3,0 4,0 3,1 4,1 -1"));
+        QVERIFY(f.well(3, 1) == 102 && f.well(2, 1) == 5 && f.well(2, 0) == 0);
+        put(rig, 0, 0, "1,0 1,1 1,2 1,3", 101);
+        QCOMPARE(move(0), QString("1,0 1,1 1,2 1,3 -1"));
+        put(rig, 0, 0, "8,0 8,1 8,2 8,3", 101);
+        QCOMPARE(move(1), QString("8,0 8,1 8,2 8,3 -1"));
+        QCOMPARE(move(3), QString("8,1 8,2 8,3 8,4 0"));
+        QCOMPARE(move(4), QString("8,16 8,17 8,18 8,19 -1"));
+        QCOMPARE(move(3), QString("8,16 8,17 8,18 8,19 -1"));
+        QVERIFY(onlyFigure(f, 101));
 
-        // The vertical bar against the left wall cannot lie down.
-        f.clear_well();
-        f.spawn_figure(0, status);
-        for (int i = 0; i < 3; ++i) {
-            f.move_sideways(0, blocked);
-            QCOMPARE(blocked, Integer(0));
-        }
-        f.move_sideways(0, blocked); // the wall
-        QCOMPARE(blocked, Integer(-1));
-        QVERIFY(turn_is_refused());
-
-        // Refused by the bounds test the cells keep the values they had,
-        // here the settled values of a figure that has just entered.
-        f.freeze_figure();
-        QVERIFY(turn_is_refused());
-        QCOMPARE(f.well(1, 0), Integer(1));
-
-        // Over the top: type 6 with its row on row 0 would turn its cell 2 to row -1.
-        f.clear_well();
-        f.fig = {6, 0, 0, 0, 4, 5, 6, 5, 0, 0, 0, 1, 0};
-        for (const auto &c : f.cells()) {
-            f.well(c[0], c[1]) = 7;
-        }
-        QVERIFY(turn_is_refused());
-
-        // Under the floor: the lying bar on row 19 would put cell 0 on row 21,
-        // outside the well array (so the test must come before any look at it).
-        f.clear_well();
-        f.spawn_figure(0, status);
-        f.rotate();
-        f.move_down(1, blocked);
-        QCOMPARE(f.lowest_row(), 19);
-        QVERIFY(turn_is_refused());
-
-        // Row 20 is outside the field too, not merely a taken cell: a lying
-        // bar with settled values on row 18 keeps them (a collision would
-        // have rewritten them as falling cells).
-        f.clear_well();
-        f.fig = {0, 1, 0, 0, 2, 3, 4, 5, 18, 18, 18, 18, 0};
-        for (const auto &c : f.cells()) {
-            f.well(c[0], c[1]) = 1;
-        }
-        QVERIFY(turn_is_refused());
-
-        // A settled block in the way: nothing moves, the cells become falling cells.
-        f.clear_well();
-        f.spawn_figure(0, status);
-        f.freeze_figure();
-        f.well(5, 2) = 3;
-        const auto fig_before = f.fig;
-        f.rotate();
-        QCOMPARE(f.fig, fig_before);
-        QCOMPARE(f.well(5, 2), Integer(3));
-        for (const auto &c : f.cells()) {
-            QCOMPARE(f.well(c[0], c[1]), Integer(101));
-        }
-        QCOMPARE(f.well(2, 2), Integer(0));
-        QCOMPARE(f.well(3, 2), Integer(0));
-    }
-
-    void movesStopAtWallsBlocksAndFloor() {
-        EngineRig rig;
-        EngineForm &f = rig.f();
-        Integer status = 0;
-        Integer blocked = 0;
-
-        f.clear_well();
-        f.spawn_figure(1, status);
-        f.well(7, 1) = 2;
-        f.move_sideways(1, blocked);
-        QCOMPARE(blocked, Integer(0));
-        const auto before = f.fig;
-        f.move_sideways(1, blocked); // (7, 1) is taken
-        QCOMPARE(blocked, Integer(-1));
-        QCOMPARE(f.fig, before);
-        QCOMPARE(f.well(7, 1), Integer(2));
-        QVERIFY(walls_intact(f));
-
-        // A drop from row 0 ends on row 19, with the pump run before every
-        // row and once more for the try that finds the floor.
-        f.clear_well();
-        f.spawn_figure(0, status);
-        const int pumps = rig.svc.pumpCount();
-        f.move_down(1, blocked);
-        QCOMPARE(blocked, Integer(-1));
-        QCOMPARE(f.lowest_row(), 19);
-        QCOMPARE(rig.svc.pumpCount() - pumps, 17);
-        QVERIFY(only_figure_in_well(f, 101));
-
-        f.clear_well();
-        f.spawn_figure(3, status);
-        f.move_down(0, blocked);
-        QCOMPARE(blocked, Integer(0));
-        QCOMPARE(f.lowest_row(), 3);
-        QCOMPARE(rig.svc.pumpCount() - pumps, 18);
-    }
-
-    void spawnOntoTakenCellsReportsAFullWell() {
-        EngineRig rig;
-        EngineForm &f = rig.f();
-        Integer status = 0;
-        f.clear_well();
-        f.well(4, 1) = 5;
-        f.spawn_figure(0, status);
-        QCOMPARE(status, Integer(3));
-        QCOMPARE(f.cells(), kStart[0]);
-        QCOMPARE(f.well(4, 0), Integer(101));
-        QCOMPARE(f.well(4, 1), Integer(5));
-        QCOMPARE(f.well(4, 2), Integer(101));
-        QCOMPARE(f.well(4, 3), Integer(101));
-
-        const auto fig_before = f.fig;
-        const auto well_before = f.well.cells;
-        f.spawn_figure(7, status);
-        QCOMPARE(status, Integer(-1));
-        QCOMPARE(f.fig, fig_before);
-        QCOMPARE(f.well.cells, well_before);
-    }
-
-    void randomTypesAreEvenlySpread() {
-        EngineRig rig;
-        EngineForm &f = rig.f();
-        std::array<int, 7> count{};
-        for (int i = 0; i < 7000; ++i) {
-            Integer r = -1;
-            f.random_int(0, 6, r);
-            QVERIFY(r >= 0 && r <= 6);
-            ++count[static_cast<std::size_t>(r)];
-        }
-        for (int c : count) {
-            QVERIFY2(c > 850 && c < 1150, qPrintable(QString::number(c)));
-        }
-        Integer r = 0;
-        f.random_int(3, 3, r);
-        QCOMPARE(r, Integer(3));
-        for (int i = 0; i < 200; ++i) {
-            f.random_int(-2, 2, r);
-            QVERIFY(r >= -2 && r <= 2);
+        f.clear_well(); // a figure that cannot enter writes its free cells and records all four
+        f.well(4, 1) = 3;
+        f.spawn_figure(0, blocked);
+        QCOMPARE(rig.cells() + QString(" %1").arg(blocked), QString("4,0 4,1 4,2 4,3 3"));
+        QVERIFY(f.well(4, 0) == 101 && f.well(4, 1) == 3 && f.well(4, 2) == 101 && f.well(4, 3) == 101);
+        const auto fig = f.fig;
+        const auto cells = f.well.cells;
+        for (const Integer bad : {Integer(7), Integer(-1)}) {
+            f.spawn_figure(bad, blocked);
+            QVERIFY(blocked == -1 && f.fig == fig && f.well.cells == cells);
         }
     }
 
-    // The run of types starts from the clock's second at the load: the same
-    // second gives the same run, another second another run.
-    void theRunOfTypesStartsFromTheClock() {
-        const auto run = [](int seconds) {
-            EngineRig rig(seconds);
-            std::array<Integer, 40> types{};
-            for (Integer &t : types) {
+    void randomTypesAreEvenAndFollowTheClock() {
+        const auto run = [](int second, int n) {
+            Rig rig(cfg_file(), scores::defaultFile(), false);
+            rig.svc.setSecondsSinceMidnight(second);
+            rig.reload();
+            QString types;
+            for (Integer t = 0; n-- > 0;) {
                 rig.f().random_int(0, 6, t);
+                types += QString::number(t);
             }
             return types;
         };
-        QCOMPARE(run(3600), run(3600));
-        QVERIFY(run(3600) != run(3601));
-        QVERIFY(run(0) != run(86399));
+        const QString many = run(100, 7000);
+        for (QChar t = '0'; t <= '6'; t = QChar(t.unicode() + 1)) {
+            QVERIFY2(many.count(t) > 850 && many.count(t) < 1150, qPrintable(QString::number(many.count(t))));
+        }
+        QCOMPARE(many.count('7') + many.count('-'), 0);
+        QCOMPARE(run(4000, 20), run(4000, 20)); // the same second of the day, the same figures
+        QVERIFY(run(4000, 20) != run(4001, 20));
+        Rig rig;
+        Integer r = 0;
+        rig.f().random_int(3, 3, r);
+        QCOMPARE(r, Integer(3));
     }
 
-    // ---- rows
+    // ---- rows, landings, points
 
-    void fullRowsApartAreBothRemoved() {
-        EngineRig rig;
-        EngineForm &f = rig.f();
+    void fullRowsGoAndTheRowsAboveDropByOne() {
+        Rig rig;
+        Form &f = rig.f();
         f.clear_well();
-        fill_row(f, 0, {});
-        fill_row(f, 8, {2, 5});
-        fill_row(f, 9, {});
-        fill_row(f, 10, {7});
-        fill_row(f, 19, {});
-        f.well(3, 7) = 6;
-        // The expected well: the rows that are not full, in order, under empty ones.
-        std::vector<std::array<Integer, 8>> kept;
-        for (int y = 0; y <= 19; ++y) {
-            if (y == 0 || y == 9 || y == 19) {
-                continue;
-            }
-            std::array<Integer, 8> row{};
-            for (int x = 1; x <= 8; ++x) {
-                row[static_cast<std::size_t>(x - 1)] = f.well(x, y);
-            }
-            kept.push_back(row);
-        }
-        Integer count = 0;
-        f.clear_full_rows(count);
-        QCOMPARE(count, Integer(3));
+        QVERIFY(rig.run("row 0 ########; row 3 #.#.#.#.; row 4 ########; row 5 .######.; row 19 ########").isEmpty());
+        f.well(9, 19) = 0; // only columns 0..8 are looked at
+        Integer n = 0;
+        f.clear_full_rows(n);
+        QCOMPARE(n, Integer(3));
+        QString rows;
         for (int y = 0; y <= 19; ++y) {
             for (int x = 1; x <= 8; ++x) {
-                const int k = y - 3;
-                const Integer want = k < 0 ? 0 : kept[static_cast<std::size_t>(k)][static_cast<std::size_t>(x - 1)];
-                QCOMPARE(f.well(x, y), want);
+                rows += f.well(x, y) != 0 ? '#' : '.';
             }
         }
-        QVERIFY(walls_intact(f));
+        QCOMPARE(rows, QString(8 * 5, '.') + "#.#.#.#..######." + QString(8 * 13, '.'));
+        QVERIFY(f.well(0, 19) == 9 && f.well(0, 0) == 9 && f.well(1, 20) == 9);
+        f.well(0, 7) = 0; // a row is full only when no cell from the left wall on is empty
+        rig.row(7, "########");
+        f.clear_full_rows(n);
+        QCOMPARE(n, Integer(0));
     }
 
-    // ---- landings through the gravity step
-
-    void landingsCountRowsPointsAndSounds() {
-        EngineRig rig;
-        EngineForm &f = rig.f();
-        rig.key(plat::kVkF3); // sound on
-        QCOMPARE(f.sound_on, Integer(-1));
-        QVERIFY(rig.start_game());
-
-        // Four rows at once: 12 points, clip 105, and an empty well: Reset.
-        for (int y = 16; y <= 19; ++y) {
-            fill_row(f, y, {1});
-        }
-        QVERIFY(bring_in(rig, 0));
-        f.time_left = 7;
-        bar_to_column_one_and_drop(rig);
-        QVERIFY(rig.run_until([&] { return landed(f); }, 1000));
-        QCOMPARE(f.lines, Integer(4));
-        QCOMPARE(f.score, Integer(12));
-        QCOMPARE(f.Label_ln_num->caption(), QStringLiteral("4"));
-        QCOMPARE(f.Label_Score_Num->caption(), QStringLiteral("12"));
-        const QByteArray four = plat::loadCustom(105);
-        if (!four.isEmpty()) {
-            QCOMPARE(rig.svc.recording_sound.played().back(), four);
-        }
-        QCOMPARE(f.time_left, Integer(200));
-        QCOMPARE(f.reset_blink, Integer(5));
-        QCOMPARE(f.Label_Time->caption(), QStringLiteral("Reset"));
-
-        // No full row: nothing counted, the labels are left alone, clip 101.
-        QVERIFY(bring_in(rig, 0));
-        f.Label_ln_num->setCaption(QStringLiteral("untouched"));
-        rig.key(plat::kVkSpace, 32);
-        const auto plays = rig.svc.recording_sound.played().size();
-        QVERIFY(rig.run_until([&] { return landed(f); }, 1000));
-        QCOMPARE(f.lines, Integer(4));
-        QCOMPARE(f.score, Integer(12));
-        QCOMPARE(f.Label_ln_num->caption(), QStringLiteral("untouched"));
-        const QByteArray click = plat::loadCustom(101);
-        if (!click.isEmpty()) {
-            QCOMPARE(rig.svc.recording_sound.played().size(), plays + 1);
-            QCOMPARE(rig.svc.recording_sound.played().back(), click);
-        }
-
-        // Two full rows with a gap row between them: both go, 3 points. The
-        // line points are not capped, only the bonus is.
-        f.clear_well();
-        fill_row(f, 17, {1});
-        fill_row(f, 18, {1, 2});
-        fill_row(f, 19, {1});
-        QVERIFY(bring_in(rig, 0));
-        f.score = 9999;
-        bar_to_column_one_and_drop(rig);
-        QVERIFY(rig.run_until([&] { return landed(f); }, 1000));
-        QCOMPARE(f.lines, Integer(6));
-        QCOMPARE(f.score, Integer(9999 + 3));
-        QCOMPARE(f.well(1, 19), Integer(1)); // the bar's rest, then the former row 18
-        QCOMPARE(f.well(2, 19), Integer(0));
-        QCOMPARE(f.well(3, 19), Integer(3));
-        QCOMPARE(f.well(1, 18), Integer(1));
-        QCOMPARE(f.well(3, 18), Integer(0));
-        QVERIFY(walls_intact(f));
-    }
-
-    void theFirstMoveOfANewFigureCanLandIt() {
-        EngineRig rig;
-        EngineForm &f = rig.f();
-        QVERIFY(rig.start_game());
-        f.well(4, 4) = 3; // right under the bar's start cells
-        f.next_fig = 0;
-        QVERIFY(rig.run_until([&] { return f.need_fig == kFalse || landed(f); }, 1000));
-        QVERIFY(landed(f));
-        QCOMPARE(f.cells(), kStart[0]);
-        for (const auto &c : f.cells()) {
-            QCOMPARE(f.well(c[0], c[1]), Integer(1));
+    void landingsCountRowsPointsAndClips() {
+        for (const auto &[rows, after] : {std::pair{0, "7 20 x/?/x/200 101"},
+                                          {1, "8 21 8/?/21/200 102"},
+                                          {2, "9 23 9/?/23/200 103"},
+                                          {3, "10 26 10/?/26/200 104"},
+                                          {4, "11 32 11/?/32/200 105"}}) {
+            Rig rig(cfg_file("Yes"));
+            Form &f = rig.f();
+            QCOMPARE(rig.run("start; set lines 7; set score 20; row 19 #.######"), QString()); // row 19 stays: no Reset
+            f.Label_ln_num->setCaption("x");
+            f.Label_Score_Num->setCaption("x");
+            for (int y = 18; y > 18 - rows; --y) {
+                rig.row(y, ".#######");
+            }
+            QCOMPARE(rig.run("land 0 <<<_"), QString());
+            QCOMPARE(rig.show("lines score labels") + QString(" %1").arg(clip(rig)), QString(after));
+            QCOMPARE(rig.show("input_locked need_fig"), QString("-1 -1"));
+            QCOMPARE(rig.run("set next_fig 1; wait 300"), QString()); // the next tick brings the next, one row down
+            QCOMPARE(rig.cells() + " " + rig.show("input_locked"), QString("4,1 5,1 4,2 5,2 0"));
         }
     }
 
-    // ---- endings
-
-    void aWellFullEndsBeforeTheFigureMoves() {
-        EngineRig rig;
-        EngineForm &f = rig.f();
-        QVERIFY(rig.start_game());
-        f.well(4, 1) = 6; // every type needs (4, 1) or (5, 1)
-        f.well(5, 1) = 6;
-        f.next_fig = 2;
-        QVERIFY(rig.run_until([&] { return rig.end_message_up(); }, 1000));
-        QCOMPARE(f.end_code, Byte(3));
-        QCOMPARE(f.msg_lines, QStringLiteral(" You are fail! \r\n  Press Esc... "));
-        QCOMPARE(f.well(5, 0), Integer(3)); // the free start cells, settled
-        QCOMPARE(f.well(4, 0), Integer(3));
-        QCOMPARE(f.well(4, 2), Integer(3));
-        QCOMPARE(f.well(4, 1), Integer(6)); // the taken ones keep their values
-        QCOMPARE(f.Timer_Wait->interval(), 100);
-        QCOMPARE(f.wait_step, Integer(0));
-        QCOMPARE(f.knoppause_en, Integer(0));
-    }
-
-    void timeOverAndTheQuotaInTheSameMomentCompletesTheLevel() {
-        // Time over alone.
-        {
-            EngineRig rig;
-            EngineForm &f = rig.f();
-            lang_rus = kTrue;
-            QVERIFY(rig.start_game());
-            f.time_left = 2;
-            QVERIFY(rig.run_until([&] { return rig.end_message_up(); }, 3000));
-            QCOMPARE(f.end_code, Byte(2));
-            QCOMPARE(f.time_left, Integer(0));
-            QCOMPARE(f.Label_Time_Num->caption(), QStringLiteral("0"));
-            QCOMPARE(f.msg_lines, QStringLiteral(" Время вышло! \r\n    Жмите Esc... "));
+    // The three endings: their message in each language, clip, end code, timers, the Pause button, the focus.
+    void theEndingsOfAGame() {
+        const QString champion = " Congratulate! \r\n   You are the\r\n    champion!\r\n   Press Esc...  ";
+        const QString top = " Congratulate! \r\n    You are in\r\n    the top ten\r\n   Press Esc... ";
+        const QString done = "       Level \r\n    completed \r\n   Press Esc... ";
+        const QString rchampion = " Поздравляем! \r\n    Вы чемпион! \r\n    Жмите Esc... ";
+        const QString rtop = " Поздравляем! \r\n   Вы в десятке\r\n    сильнейших\r\n    Жмите Esc... ";
+        const QString rdone = "     Уровень\r\n      пройдён\r\n    Жмите Esc... ";
+        const QString quota = "start; set lines 49; row 19 .#######; row 18 ..######; enter 0; set time_left 100; ";
+        // steps; the English and the Russian message; score, end code, clip, bonus (with 100 s left it is 180)
+        const std::vector<std::tuple<QString, QString, QString, const char *>> cases = {
+            {"start; set next_fig 0; row 1 ...#....; until ending", " You are fail! \r\n  Press Esc... ",
+             " Вы проиграли! \r\n    Жмите Esc... ", "0 3 108 ?"},
+            {"start; enter 1; set time_left 1; until ending 1400", " Time is over! \r\n  Press Esc... ",
+             " Время вышло! \r\n    Жмите Esc... ", "0 2 106 ?"},
+            {quota + "set best 180; keys <<<_; until ending", champion, rchampion, "181 1 110 180"},
+            {quota + "set best 181; keys <<<_; until ending", top, rtop, "181 1 107 180"},
+            {quota + "set best 900; set tenth 180; keys <<<_; until ending", top, rtop, "181 1 107 180"},
+            {quota + "set best 900; set tenth 181; keys <<<_; until ending", done, rdone, "181 4 111 180"},
+            {quota + "set score 9900; set best 9999; set tenth 9999; keys <<<_; until ending", done, rdone,
+             "9999 4 111 180"}};
+        for (const auto &[steps, english, russian, after] : cases) {
+            for (const bool rus : {false, true}) {
+                Rig rig(cfg_file("Yes", "No", "0", rus ? "Rus" : "Eng"));
+                QCOMPARE(rig.run(steps), QString());
+                QCOMPARE(rig.f().msg_lines, rus ? russian : english);
+                QCOMPARE(rig.show("score end_code") + QString(" %1 ").arg(clip(rig)) + rig.f().Label_Bon_Num->caption(),
+                         QString(after));
+                QCOMPARE(rig.show("gravity countdown wait wait_step focus faces"),
+                         QString("off/300 off on 0 box 220122"));
+            }
         }
-        // The landing that reaches the quota wins although the time is over.
-        {
-            EngineRig rig;
-            EngineForm &f = rig.f();
-            QVERIFY(rig.start_game());
-            f.score_values = {900, 800, 700, 600, 500, 400, 300, 200, 100, 50};
-            fill_row(f, 19, {1});
-            f.well(2, 18) = 3;
-            QVERIFY(bring_in(rig, 0));
-            f.lines = 49;
-            f.time_left = 0;
-            f.time_over = kTrue;
-            bar_to_column_one_and_drop(rig);
-            QVERIFY(rig.run_until([&] { return rig.end_message_up(); }, 1000));
-            QCOMPARE(f.end_code, Byte(4));
-            QCOMPARE(f.lines, Integer(50));
-            QCOMPARE(f.Label_Bon_Num->caption(), QStringLiteral("0"));
-            QCOMPARE(f.msg_lines, QStringLiteral("       Level \r\n    completed \r\n   Press Esc... "));
+        Rig full; // the figure that could not enter never moved: its free cells settled, the taken one kept
+        QCOMPARE(full.run("start; set next_fig 0"), QString());
+        full.f().well(4, 1) = 5;
+        QCOMPARE(full.run("until ending"), QString());
+        QVERIFY(full.f().well(4, 0) == 1 && full.f().well(4, 1) == 5 && full.f().well(4, 3) == 1);
+    }
+
+    void theQuotaWinsOverTheClockAndAResetGivesTheBonusItsFullTime() {
+        Rig rig; // the countdown has just reached 0: the quota wins, and with no time left there is no bonus
+        QCOMPARE(rig.run("start; set lines 49; row 19 .#######; row 18 ..######; enter 0; set time_left 0; "
+                         "set time_over -1; keys <<<_; until ending"),
+                 QString());
+        QCOMPARE(rig.show("end_code labels"), QString("1 50/0/1/200"));
+        Rig reset; // the last row also empties the well: Reset first, then the bonus of the full 200 s (k = 5: 400)
+        QCOMPARE(reset.run("start; set lines 49; set best 9000; set tenth 9000; row 19 ####....; enter 0; "
+                           "set time_left 30; keys ^>>>_; until ending"),
+                 QString());
+        QCOMPARE(reset.show("end_code score labels"), QString("4 401 50/400/401/200"));
+        QCOMPARE(reset.f().Label_Time->caption(), QString("Time"));
+        QCOMPARE(reset.f().Label_Time->foreColor(), plat::windowTextColor());
+    }
+
+    // ---- levels and the clock
+
+    void theFifteenLevels() {
+        // the level's caption, time, the gravity interval once the whole time has run down, the bonus at half time
+        const std::array<const char *, 15> levels = {
+            "Level 1\r\n50x200 200 180 180",      "Level 2\r\n100x400 400 180 360",
+            "Level 3\r\n150x600 600 180 540",     "Level 4\r\n200x800 800 180 720",
+            "Level 5\r\n250x1000 1000 180 900",   "Level 6\r\n300x1200 1200 180 1260",
+            "Level 7\r\n350x1400 1400 180 1260",  "Level 8\r\n400x1600 1600 180 1440",
+            "Level 9\r\n450x1800 1800 156 1800",  "Level 10\r\n500x2000 2000 108 2000",
+            "Level 11\r\n550x2200 2200 108 2200", "Level 12\r\n700x2450 2450 60 2450",
+            "Level 13\r\n800x2800 2800 60 2800",  "Level 14\r\n900x3150 3150 60 3150",
+            "Level 15\r\n1000x3500 3500 60 3500"};
+        Rig rig;
+        Form &f = rig.f();
+        for (const char *level : levels) {
+            const QStringList w = QString(level).split(' ');
+            QCOMPARE(f.Label_Lev->caption(), w[0] + " " + w[1]);
+            f.start_game();
+            const int time = w[2].toInt();
+            QCOMPARE(rig.show("time_left labels"), QString("%1 0/?/0/%1").arg(time));
+            f.time_left = static_cast<Integer>(time / 2);
+            const Integer bonus = f.add_time_bonus();
+            QCOMPARE(QString::number(bonus) + " " + rig.show("score"), w[4] + " " + w[4]);
+            f.time_left = static_cast<Integer>(time);
+            for (int s = 1; s <= time; ++s) {
+                QCOMPARE(f.time_over, kFalse);
+                f.Timer1_Timer();
+            }
+            QCOMPARE(rig.show("time_over fall_interval gravity labels"), QString("-1 %1 off/%1 0/?/0/0").arg(w[3]));
+            f.level_up();
         }
-    }
-
-    void theCompletedLevelIsComparedWithTheTable_data() {
-        QTest::addColumn<int>("best");
-        QTest::addColumn<int>("tenth");
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("text");
-        // The final score is 1 (one row) + the bonus of 60 s left, 140.
-        const QString completed = QStringLiteral("       Level \r\n    completed \r\n   Press Esc... ");
-        const QString top_ten =
-            QStringLiteral(" Congratulate! \r\n    You are in\r\n    the top ten\r\n   Press Esc... ");
-        const QString champion =
-            QStringLiteral(" Congratulate! \r\n   You are the\r\n    champion!\r\n   Press Esc...  ");
-        QTest::newRow("equal to the tenth") << 900 << 141 << 4 << completed;
-        QTest::newRow("above the tenth") << 900 << 140 << 1 << top_ten;
-        QTest::newRow("equal to the best") << 141 << 0 << 1 << top_ten;
-        QTest::newRow("above the best") << 140 << 0 << 1 << champion;
-    }
-    void theCompletedLevelIsComparedWithTheTable() {
-        QFETCH(int, best);
-        QFETCH(int, tenth);
-        QFETCH(int, code);
-        QFETCH(QString, text);
-        EngineRig rig;
-        EngineForm &f = rig.f();
-        QVERIFY(rig.start_game());
-        f.score_values = {Integer(best), 130, 120, 110, 100, 90, 80, 70, 60, Integer(tenth)};
-        fill_row(f, 19, {1});
-        f.well(2, 18) = 3;
-        QVERIFY(bring_in(rig, 0));
-        f.lines = 49;
-        f.time_left = 60;
-        bar_to_column_one_and_drop(rig);
-        QVERIFY(rig.run_until([&] { return rig.end_message_up(); }, 1000));
-        QCOMPARE(f.score, Integer(141));
-        QCOMPARE(f.Label_Score_Num->caption(), QStringLiteral("141"));
-        QCOMPARE(f.Label_Bon_Num->caption(), QStringLiteral("140"));
-        QCOMPARE(int(f.end_code), code);
-        QCOMPARE(f.msg_lines, text);
-    }
-
-    // ---- the clock
-
-    void speedUpsFollowTheLevelsPeriod_data() {
-        QTest::addColumn<int>("level");
-        QTest::newRow("level 1") << 0;
-        QTest::newRow("level 15") << 14;
-    }
-    void speedUpsFollowTheLevelsPeriod() {
-        QFETCH(int, level);
-        EngineRig rig;
-        EngineForm &f = rig.f();
-        if (level == 14) {
-            rig.key(plat::kVkSubtract); // Level- from 1 goes to 15
+        QCOMPARE(f.Label_Lev->caption(), QString("Level 1\r\n50x200"));
+        // level 1 (40 s a speed-up): seconds left, score before, score after; halves round to the even neighbour
+        for (const auto &[left, score, total] :
+             {std::array{100, 0, 180}, {20, 0, 20}, {60, 0, 140}, {0, 0, 0}, {140, 9800, 9999}, {61, 5, 146}}) {
+            f.time_left = static_cast<Integer>(left);
+            f.score = static_cast<Integer>(score);
+            f.add_time_bonus();
+            QCOMPARE(int(f.score), total);
         }
-        QVERIFY(rig.start_game());
-        QCOMPARE(int(f.level), level);
-        const int total = f.lvl_time[static_cast<std::size_t>(level)];
-        const int period = f.lvl_speedup[static_cast<std::size_t>(level)];
-        QCOMPARE(f.Label_Time_Num->caption(), QString::number(total));
-        QCOMPARE(f.Play_Tmr_Vert->interval(), 300);
-        QCOMPARE(f.Timer1->interval(), 1000);
-        // Second by second, without the gravity in between.
-        for (int s = 1; s <= total; ++s) {
-            f.Timer1_Timer();
-            QCOMPARE(int(f.time_left), total - s);
-            QCOMPARE(f.Play_Tmr_Vert->interval(), 300 - 24 * (s / period));
-            QCOMPARE(f.time_over, Integer(s == total ? -1 : 0));
-            QVERIFY(f.Timer1->enabled());
-        }
-        QCOMPARE(f.Play_Tmr_Vert->interval(), level == 0 ? 180 : 60);
-        QCOMPARE(f.Label_Time_Num->caption(), QStringLiteral("0"));
+        Rig rus(cfg_file("No", "No", "0", "Rus"));
+        QCOMPARE(rus.f().Label_Lev->caption(), QString("Уровень 1\r\n50x200"));
+        rus.f().level_down();
+        QCOMPARE(rus.f().Label_Lev->caption() + " " + rus.show("level changed"),
+                 QString("Уровень 15\r\n1000x3500 14 -1"));
     }
 
-    void aResetNearTheEndGivesBackTimeAndSpeedAndBlinks() {
-        EngineRig rig;
-        EngineForm &f = rig.f();
-        QVERIFY(rig.start_game());
-        for (int s = 0; s < 190; ++s) {
+    void aResetGivesBackTimeAndSpeedAndBlinks() {
+        Rig rig;
+        Form &f = rig.f();
+        QCOMPARE(rig.run("start; row 19 ####....; enter 0; set time_left 7; set fall_interval 180; set lines 3; "
+                         "set score 10; keys ^>>>_; until landed"),
+                 QString());
+        QCOMPARE(rig.show("time_left fall_interval gravity lines score labels"),
+                 QString("200 300 on/300 4 11 4/?/11/200"));
+        const plat::Rgb red = plat::rgb(255, 0, 0), hidden = f.Label_Time->backColor(), plain = plat::windowTextColor();
+        // One second each: Reset in red, hidden, shown, hidden, shown, then the time word in its own colour.
+        for (const auto &[colour, text] : {std::pair{red, "Reset"},
+                                           {hidden, "Reset"},
+                                           {red, "Reset"},
+                                           {hidden, "Reset"},
+                                           {red, "Reset"},
+                                           {plain, "Time"},
+                                           {plain, "Time"}}) {
+            QCOMPARE(f.Label_Time->foreColor(), colour);
+            QCOMPARE(f.Label_Time->caption(), QString(text));
             f.Timer1_Timer();
         }
-        QCOMPARE(f.Play_Tmr_Vert->interval(), 300 - 4 * 24);
-        fill_row(f, 18, {4, 5});
-        fill_row(f, 19, {4, 5});
-        QVERIFY(bring_in(rig, 1));
-        rig.key(plat::kVkSpace, 32);
-        QVERIFY(rig.run_until([&] { return landed(f); }, 1000));
-        QCOMPARE(f.lines, Integer(2));
-        QCOMPARE(f.time_left, Integer(200));
-        QCOMPARE(f.Label_Time_Num->caption(), QStringLiteral("200"));
-        QCOMPARE(f.fall_interval, Integer(300));
-        QCOMPARE(f.Play_Tmr_Vert->interval(), 300);
-        QCOMPARE(f.speedup_secs, Integer(0));
-        QCOMPARE(f.Label_Time->caption(), QStringLiteral("Reset"));
-
-        // Red, hidden, shown, hidden, shown, then the time word again.
-        const plat::Rgb red = plat::rgb(255, 0, 0);
-        const plat::Rgb hidden = f.Label_Time->backColor();
-        QCOMPARE(f.Label_Time->foreColor(), red);
-        for (const plat::Rgb want : {hidden, red, hidden, red}) {
-            f.Timer1_Timer();
-            QCOMPARE(f.Label_Time->foreColor(), want);
-            QCOMPARE(f.Label_Time->caption(), QStringLiteral("Reset"));
-        }
-        f.Timer1_Timer();
-        QCOMPARE(f.Label_Time->foreColor(), plat::windowTextColor());
-        QCOMPARE(f.Label_Time->caption(), QStringLiteral("Time"));
-        QCOMPARE(f.reset_blink, Integer(0));
-        f.Timer1_Timer();
-        QCOMPARE(f.Label_Time->foreColor(), plat::windowTextColor());
+        QCOMPARE(int(f.speedup_secs), 7);
     }
 
-    void theQuotaWithAResetTakesTheBonusFromTheFullTime() {
-        EngineRig rig;
-        EngineForm &f = rig.f();
-        QVERIFY(rig.start_game());
-        f.score_values = {900, 800, 700, 600, 500, 400, 300, 200, 100, 50};
-        fill_row(f, 18, {4, 5});
-        fill_row(f, 19, {4, 5});
-        QVERIFY(bring_in(rig, 1));
-        f.lines = 48;
-        f.time_left = 5;
-        rig.key(plat::kVkSpace, 32);
-        QVERIFY(rig.run_until([&] { return rig.end_message_up(); }, 1000));
-        // 200 s left after the Reset: k = 5, bonus 200 + 40 * 5.
-        QCOMPARE(f.Label_Bon_Num->caption(), QStringLiteral("400"));
-        QCOMPARE(f.score, Integer(3 + 400));
-        QCOMPARE(f.Label_Time->caption(), QStringLiteral("Time"));
-        QCOMPARE(f.Label_Time->foreColor(), plat::windowTextColor());
-        QCOMPARE(f.end_code, Byte(1));
-    }
+    // ---- keys
 
-    void timeBonusRoundsHalvesToEvenAndCapsTheScore() {
-        EngineRig rig;
-        EngineForm &f = rig.f();
-        struct Case {
-            int level, left, score, bonus, total;
-        };
-        const Case cases[] = {
-            {0, 100, 0, 180, 180},      // 2.5 -> 2
-            {0, 20, 0, 20, 20},         // 0.5 -> 0
-            {0, 60, 0, 140, 140},       // 1.5 -> 2
-            {0, 0, 0, 0, 0},            //
-            {0, 750, 9000, 1510, 9999}, // 18.75 -> 19
-            {14, 3500, 5000, 7000, 9999},
-            {14, 525, 100, 1225, 1325}, // 1.5 -> 2
-        };
-        for (const Case &c : cases) {
-            f.level = static_cast<Integer>(c.level);
-            f.time_left = static_cast<Integer>(c.left);
-            f.score = static_cast<Integer>(c.score);
-            QCOMPARE(int(f.add_time_bonus()), c.bonus);
-            QCOMPARE(int(f.score), c.total);
+    void eachKeyInEachPhase() {
+        const std::array<const char *, 12> keys = {"<", ">", "^", "_", "v", "p", "e", "r", "2", "3", "+", "-"};
+        // the phase's steps; what each key of the list above does there
+        for (const auto &[steps, effects] : {std::pair{"wait 250", "- - - - - - - start next sound level level"},
+                                             {"wait 250; keys r; wait 300", "- - - - - - - - next sound - -"},
+                                             {"start; enter 0", "move move turn drop drop pause exit - next sound - -"},
+                                             {"start; land 0 _", "- - - - - - - - - - - -"}}) {
+            for (std::size_t k = 0; k < keys.size(); ++k) {
+                Rig rig;
+                Form &f = rig.f();
+                QCOMPARE(rig.run(steps), QString());
+                const QString cells = rig.cells(), before = rig.show("next_on sound_on level intro");
+                const Integer state = f.fig[1];
+                rig.keys(keys[k]);
+                const QString now = rig.show("next_on sound_on level intro");
+                QStringList seen;
+                for (const auto &[changed, name] : {std::pair{rig.cells() != cells && f.fig[1] == state, "move"},
+                                                    {f.fig[1] != state, "turn"},
+                                                    {f.drop_req == 1, "drop"},
+                                                    {f.Picture2->shown() && f.play_on != 0, "pause"},
+                                                    {f.Picture2->shown() && f.play_on == 0, "exit"},
+                                                    {now.section(' ', 3) != before.section(' ', 3), "start"},
+                                                    {now.section(' ', 0, 0) != before.section(' ', 0, 0), "next"},
+                                                    {now.section(' ', 1, 1) != before.section(' ', 1, 1), "sound"},
+                                                    {now.section(' ', 2, 2) != before.section(' ', 2, 2), "level"}}) {
+                    if (changed) {
+                        seen << name;
+                    }
+                }
+                QCOMPARE(QString(keys[k]) + " " + (seen.isEmpty() ? "-" : seen.join('+')),
+                         QString(keys[k]) + " " + QString(effects).section(' ', int(k), int(k)));
+            }
         }
     }
 
-    void theLevelLabelNamesLevelQuotaAndTime() {
-        EngineRig rig;
-        EngineForm &f = rig.f();
-        QCOMPARE(f.level_caption(), QStringLiteral("Level 1\r\n50x200"));
-        QCOMPARE(f.Label_Lev->caption(), QStringLiteral("Level 1\r\n50x200"));
-        rig.key(plat::kVkAdd);
-        QCOMPARE(f.Label_Lev->caption(), QStringLiteral("Level 2\r\n100x400"));
-        lang_rus = kTrue;
-        QCOMPARE(f.level_caption(), QStringLiteral("Уровень 2\r\n100x400"));
-    }
+    // ---- inside the event pump of a gravity step
 
-    // ---- keys and the drop
-
-    void aKeyDuringADropMovesTheFigureBetweenTwoRows() {
-        EngineRig rig;
-        EngineForm &f = rig.f();
-        QVERIFY(rig.start_game());
-        QVERIFY(bring_in(rig, 0)); // rows 1..4, column 4
-        QCOMPARE(f.lowest_row(), 4);
-        rig.key(plat::kVkSpace, 32);
-        int row_at_key = -1;
-        const int first = rig.svc.pumpCount() + 1;
-        rig.svc.onPump = [&](int n) {
-            if (n == first + 5) {
-                rig.svc.post([&] {
-                    row_at_key = f.lowest_row();
-                    rig.key(plat::kVkLeft);
-                });
+    void eventsInsideADrop() {
+        Rig rig; // a key that arrives between two rows of a drop moves the figure there
+        QCOMPARE(rig.run("start; enter 0"), QString());
+        rig.svc.onPump = [&](int) {
+            if (rig.f().fig[8] == 8) {
+                rig.svc.post([&] { rig.keys(">"); });
             }
         };
-        QVERIFY(rig.run_until([&] { return landed(f); }, 1000));
+        QCOMPARE(rig.run("keys _; until landed"), QString());
         rig.svc.onPump = nullptr;
-        QCOMPARE(row_at_key, 4 + 5); // five rows fell before the key
-        QCOMPARE(f.leftmost_column(), 3);
-        QCOMPARE(f.lowest_row(), 19);
-        QCOMPARE(f.well(3, 19), Integer(1));
-        QCOMPARE(f.well(4, 19), Integer(0));
-    }
+        QCOMPARE(rig.cells(), QString("5,16 5,17 5,18 5,19"));
 
-    void theCountdownRunsInsideADropAndEndsTheGame() {
-        EngineRig rig;
-        EngineForm &f = rig.f();
-        QVERIFY(rig.start_game());
-        QVERIFY(bring_in(rig, 0));
-        f.time_left = 1;
-        rig.key(plat::kVkSpace, 32);
-        rig.svc.setPumpCost(50); // sixteen pumps of 50 ms: the countdown comes due once on the way
-        QVERIFY(rig.run_until([&] { return !f.Play_Tmr_Vert->enabled(); }, 1000));
-        rig.svc.setPumpCost(0);
-        QCOMPARE(f.time_left, Integer(0));
-        QCOMPARE(f.lowest_row(), 19);
-        QVERIFY(rig.end_message_up());
-        QCOMPARE(f.end_code, Byte(2));
-    }
+        Rig clock; // the countdown reaching 0 inside a drop ends the game once the drop is done
+        QCOMPARE(clock.run("start; enter 0; set time_left 1; wait 690"), QString()); // the drop starts at 900
+        clock.svc.setPumpCost(10);                                                   // and takes 10 ms a row
+        QCOMPARE(clock.run("keys _; until ending"), QString());
+        QCOMPARE(clock.f().msg_lines.left(14) + " " + clock.show("end_code"), QString(" Time is over! 2"));
+        QCOMPARE(clock.f().well(4, 19), Integer(1)); // it landed first
 
-    void aCloseConfirmedDuringADropEndsTheRun() {
-        EngineRig rig;
-        EngineForm &f = rig.f();
-        QVERIFY(rig.start_game());
-        QVERIFY(bring_in(rig, 0));
-        rig.key(plat::kVkSpace, 32);
-        const int first = rig.svc.pumpCount() + 1;
-        rig.svc.onPump = [&](int n) {
-            if (n == first + 2) {
-                rig.svc.post([&] { f.close(); });
-            }
+        Rig close(cfg_file("Yes")); // a close confirmed inside a drop: the step finishes the landing, then it goes
+        Form &f = close.f();
+        QCOMPARE(close.run("start; enter 0; keys 3_"), QString()); // a changed setting, written as it goes
+        close.svc.onPump = [&](int) {
+            close.svc.onPump = nullptr;
+            close.svc.post([&] { f.close(); });
         };
-        QVERIFY(rig.run_until([&] { return f.unloaded(); }, 1000));
-        rig.svc.onPump = nullptr;
-        QCOMPARE(f.quit_pending, Integer(-1));
-        QCOMPARE(rig.svc.messages.size(), std::size_t(1));
-        QCOMPARE(rig.svc.messages[0].text, QStringLiteral("Game not finished! Quit?"));
-        // The step finished its drop and then stopped everything.
-        QCOMPARE(f.lowest_row(), 19);
-        QVERIFY(!f.Play_Tmr_Vert->enabled());
-        QVERIFY(!f.Timer1->enabled());
-        const auto well_after = f.well.cells;
-        rig.svc.advance(5000);
-        QCOMPARE(f.well.cells, well_after);
+        close.wait(300);
+        QVERIFY(f.unloaded());
+        QCOMPARE(close.said(), QStringList{"36 Game not finished! Quit?"});
+        QCOMPARE(close.show("gravity countdown wait") + QString(" %1").arg(f.well(4, 19)),
+                 QString("off/300 off off 1"));
+        QCOMPARE(close.read("zweb.cfg"), cfg_file("No"));
     }
 
-    void spaceTwiceDropsOnce() {
-        EngineRig rig;
-        EngineForm &f = rig.f();
-        QVERIFY(rig.start_game());
-        QVERIFY(bring_in(rig, 0));
-        rig.key(plat::kVkSpace, 32);
-        rig.key(plat::kVkDown);
-        QCOMPARE(f.drop_req, Integer(1));
-        QVERIFY(rig.run_until([&] { return landed(f); }, 400));
-        QCOMPARE(f.drop_req, Integer(0));
-        QVERIFY(bring_in(rig, 0));
-        QCOMPARE(f.lowest_row(), 4); // the next one falls one row only
-        rig.svc.advance(300);
-        QCOMPARE(f.lowest_row(), 5);
-    }
+    // ---- start-up and the start of a game
 
-    void keysRightAfterALandingAreLost() {
-        EngineRig rig;
-        EngineForm &f = rig.f();
-        QVERIFY(rig.start_game());
-        QVERIFY(bring_in(rig, 0));
-        rig.key(plat::kVkSpace, 32);
-        QVERIFY(rig.run_until([&] { return landed(f); }, 400));
-        const auto fig_before = f.fig;
-        const auto well_before = f.well.cells;
-        for (const int k : {int(plat::kVkLeft), int(plat::kVkUp), int(plat::kVkSpace), int(plat::kVkF2),
-                            int(plat::kVkF3), int(plat::kVkP), int(plat::kVkEscape), int(plat::kVkReturn)}) {
-            rig.key(k);
+    void theLoadLeavesTheWindowIdleAndAGameStartsFromScratch() {
+        Rig rig;
+        Form &f = rig.f();
+        QVERIFY(std::all_of(f.well.cells.begin(), f.well.cells.end(), [](Integer v) { return v == 0; }));
+        const char *idle = "game_on wait_step name_entry_on gravity countdown intro wait grow cursor labels";
+        for (int i = 0; i < 2; ++i, rig.wait(5000)) {
+            QCOMPARE(rig.show(idle), QString("0 7 0 off/300 off off off off off ///0"));
         }
-        QCOMPARE(f.fig, fig_before);
-        QCOMPARE(f.well.cells, well_before);
-        QCOMPARE(f.drop_req, Integer(0));
-        QCOMPARE(f.next_on, Integer(0));
-        QCOMPARE(f.sound_on, Integer(0));
-        QCOMPARE(f.play_on, Integer(-1));
-        QVERIFY(f.Picture1->hasKeyFocus());
-        QVERIFY(f.Timer1->enabled());
-    }
-
-    void functionKeysDuringPlayAndTheGreyedButtonsKeys() {
-        EngineRig rig;
-        EngineForm &f = rig.f();
-        QVERIFY(rig.start_game());
-        QVERIFY(bring_in(rig, 1));
-        rig.key(plat::kVkF2);
-        QCOMPARE(f.next_on, Integer(-1));
-        rig.key(plat::kVkF2);
-        QCOMPARE(f.next_on, Integer(0));
-        rig.key(plat::kVkF3);
-        QCOMPARE(f.sound_on, Integer(-1));
-        QCOMPARE(f.settings_changed, Integer(-1));
-        // Start and the level buttons are greyed during a game.
-        const auto well_before = f.well.cells;
-        rig.key(plat::kVkReturn, 13);
-        rig.key(plat::kVkAdd);
-        rig.key(plat::kVkSubtract);
-        QCOMPARE(f.level, Integer(0));
-        QCOMPARE(f.well.cells, well_before);
-        QVERIFY(!f.Stk_output->enabled());
-        // The square turns in place and only counts its state.
-        const auto cells = f.cells();
-        rig.key(plat::kVkUp);
-        QCOMPARE(f.fig[1], Integer(1));
-        QCOMPARE(f.cells(), cells);
-    }
-
-    // After the load nothing runs: no game, every timer of the game off with
-    // its first interval, the well array still empty (walls come with a
-    // game), the preview blank and the time counter at "0" - and they stay
-    // so while time passes.
-    void theLoadLeavesTheWindowIdle() {
-        EngineRig rig;
-        EngineForm &f = rig.f();
-        QCOMPARE(f.Play_Tmr_Vert->interval(), 300);
-        QCOMPARE(f.Timer2->interval(), 200);
-        QCOMPARE(f.cell_w, 16.0F);
-        QCOMPARE(f.cell_h, 16.0F);
-        QCOMPARE(f.face_color, static_cast<Long>(plat::buttonFaceColor()));
-        for (int pass = 0; pass < 2; ++pass) {
-            QCOMPARE(f.game_on, kFalse);
-            QCOMPARE(f.play_on, Integer(0));
-            QCOMPARE(f.need_fig, kFalse);
-            QCOMPARE(f.intro_row, Integer(0));
-            QCOMPARE(f.wait_step, Integer(7));
-            QCOMPARE(f.name_entry_on, kFalse);
-            QCOMPARE(f.settings_changed, kFalse);
-            for (const plat::Timer *t : {f.Play_Tmr_Vert.get(), f.Timer1.get(), f.Stk_output.get(), f.Timer_Wait.get(),
-                                         f.open_win.get(), f.Timer2.get()}) {
-                QVERIFY(!t->enabled());
-            }
-            QVERIFY(std::all_of(f.well.cells.begin(), f.well.cells.end(), [](Integer v) { return v == 0; }));
-            QCOMPARE(f.Label_Time_Num->caption(), QStringLiteral("0"));
-            QCOMPARE(f.Next_fig_win->pixel(10, 10), plat::buttonFaceColor());
-            rig.svc.advance(5000);
-        }
-    }
-
-    void startingAGamePreparesCountersLabelsAndMenus() {
-        EngineRig rig;
-        EngineForm &f = rig.f();
-        rig.svc.advance(250);
-        rig.key(plat::kVkReturn, 13);
-        QVERIFY(f.Stk_output->enabled());
-        QCOMPARE(f.Stk_output->interval(), 50);
-        QCOMPARE(f.game_on, Integer(0));
-        QVERIFY(walls_intact(f));
-        QCOMPARE(f.Label_ln_num->caption(), QStringLiteral("0"));
-        QCOMPARE(f.Label_Bon_Num->caption(), QStringLiteral("?"));
-        QCOMPARE(f.Label_Score_Num->caption(), QStringLiteral("0"));
-        QCOMPARE(f.Label_Time_Num->caption(), QStringLiteral("200"));
-        QVERIFY(!f.HLP->isEnabled());
-        QVERIFY(!f.LNGTT->menuAction()->isEnabled());
-        QCOMPARE(f.knopstart_en, Integer(0));
-        QCOMPARE(f.knoppause_en, Integer(-1));
-        QCOMPARE(f.interval_step, Integer(24));
-        QVERIFY(f.next_fig >= 0 && f.next_fig <= 6);
-        // Keys during the intro: the moves wait for the game to start.
-        rig.key(plat::kVkEscape);
-        QCOMPARE(f.play_on, Integer(-1));
-        rig.svc.advance(19 * 50);
-        QCOMPARE(f.game_on, Integer(0));
-        QVERIFY(!f.Play_Tmr_Vert->enabled());
-        rig.svc.advance(50);
-        QCOMPARE(f.game_on, Integer(-1));
-        QVERIFY(f.Play_Tmr_Vert->enabled());
-        QCOMPARE(f.Play_Tmr_Vert->interval(), 300);
-        QVERIFY(f.Timer1->enabled());
-        QCOMPARE(f.need_fig, Integer(-1));
-        const Integer first = f.next_fig;
-        QVERIFY(rig.run_until([&] { return f.need_fig == kFalse; }, 400));
-        QCOMPARE(f.fig[0], first);
+        QCOMPARE(rig.run("set lines 9; set score 99; set time_over -1; set msg_closed -1; keys r"), QString());
+        f.reset_blink = 3;
+        f.quit_pending = kTrue;
+        f.well(3, 3) = 4;
+        f.start_game();
+        QCOMPARE(rig.show("intro lines score time_over msg_closed need_fig play_on fall_interval time_left labels"),
+                 QString("on 0 0 0 0 -1 -1 300 200 0/?/0/200"));
+        QVERIFY(f.reset_blink == 0 && f.quit_pending == 0 && f.interval_step == 24 && f.well(3, 3) == 0);
+        QCOMPARE(rig.show("menus focus faces"), QString("off play 101122"));
+        rig.wait(995);
+        QCOMPARE(rig.show("game_on gravity countdown"), QString("0 off/300 off"));
+        rig.wait(5);
+        QCOMPARE(rig.show("game_on gravity countdown") + QString(" %1 %2").arg(f.Timer1->interval()).arg(f.intro_row),
+                 QString("-1 on/300 on 1000 21"));
+        rig.wait(299);
+        QCOMPARE(rig.show("need_fig"), QString("-1"));
+        rig.wait(701);
+        QCOMPARE(rig.show("need_fig labels"), QString("0 0/?/0/199"));
     }
 };
 
-QTEST_MAIN(EngineTest)
+QTEST_MAIN(FormTest)
 #include "test_engine.moc"

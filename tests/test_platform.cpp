@@ -1,306 +1,292 @@
-// The services the game stands on: the virtual clock, the code page, the
-// picture boxes, the keyboard routing and the files.
-#include "platform/cp1251.h"
-#include "platform/keyboard.h"
-#include "platform/picture_box.h"
-#include "platform/posix_files.h"
+// Catches faults of the services the game stands on: both clocks' timers, the event pump, the code page, the
+// keys and the focus, the picture box's drawing and text measures, the disk, the built-in pictures, clips and
+// icons (generated, committed and embedded alike), and the reading and conversion of WAV clips.
+#include "support/rig.h"
+
+#include "asset_art.h"
+#include "platform/device_sound.h"
+#include "platform/real_services.h"
 #include "platform/resources.h"
-#include "platform/virtual_services.h"
 
-#include <QTemporaryDir>
-#include <QTest>
+#include <QDirIterator>
+#include <QKeyEvent>
 
+#include <cerrno>
 #include <iconv.h>
-#include <sys/stat.h>
 
-#include <string>
-#include <vector>
-
-using plat::rgb;
-
-class PlatformTest : public QObject {
+class FormTest : public QObject {
     Q_OBJECT
 
-private Q_SLOTS:
-    void timersFireInOrderOfDueTimeThenScheduling() {
-        plat::VirtualServices clock;
-        std::vector<std::string> log;
-        auto a = clock.createTimer([&] { log.push_back("a@" + std::to_string(clock.now())); });
-        auto b = clock.createTimer([&] { log.push_back("b@" + std::to_string(clock.now())); });
-        a->setInterval(30);
-        a->setEnabled(true);
-        b->setInterval(20);
-        b->setEnabled(true);
-        clock.advance(60);
-        // b at 20, 40, 60; a at 30, 60; at 60 a was scheduled (at 30) before b (at 40).
-        const std::vector<std::string> want = {"b@20", "a@30", "b@40", "a@60", "b@60"};
-        QCOMPARE(log, want);
-        QCOMPARE(clock.now(), qint64(60));
-    }
-
-    void timerSwitchesBehaveLikeTheDesktopTimer() {
-        plat::VirtualServices clock;
-        int ticks = 0;
-        auto t = clock.createTimer([&] { ++ticks; });
-        t->setEnabled(true); // interval 0 never fires
-        clock.advance(1000);
-        QCOMPARE(ticks, 0);
-        t->setInterval(100); // restarts the countdown from now
-        clock.advance(50);
-        t->setEnabled(true); // already enabled: no restart
-        clock.advance(50);
-        QCOMPARE(ticks, 1);
-        clock.advance(30);
-        t->setInterval(100); // re-timing an enabled timer restarts it
-        clock.advance(90);
-        QCOMPARE(ticks, 1);
-        clock.advance(10);
-        QCOMPARE(ticks, 2);
-        t->setEnabled(false);
-        clock.advance(1000);
-        QCOMPARE(ticks, 2);
-    }
-
-    void aHandlerThatDisablesItselfIsNotReentered() {
-        plat::VirtualServices clock;
-        clock.setPumpCost(40);
-        int depth = 0;
-        int max_depth = 0;
-        int other = 0;
-        std::unique_ptr<plat::Timer> slow;
-        auto fast = clock.createTimer([&] { ++other; });
-        slow = clock.createTimer([&] {
-            slow->setEnabled(false);
-            ++depth;
-            max_depth = std::max(max_depth, depth);
-            for (int i = 0; i < 5; ++i) {
-                clock.pumpEvents(); // 40 ms of virtual time each
+    // A PCM WAV image of these samples.
+    static QByteArray wav(int rate, int channels, int bits, const QByteArray &samples, int tag = 1) {
+        QByteArray w = "RIFF";
+        const auto put = [&](quint32 v, int n) {
+            for (int i = 0; i < n; ++i) {
+                w += static_cast<char>((v >> (8 * i)) & 0xFFU);
             }
-            --depth;
-            slow->setEnabled(true);
-        });
-        fast->setInterval(50);
-        fast->setEnabled(true);
-        slow->setInterval(100);
-        slow->setEnabled(true);
-        clock.advance(100);
-        QCOMPARE(max_depth, 1);
-        // The pumps inside the slow tick ran the fast timer at 150, 200, 250, 300.
-        QCOMPARE(other, 6);
-        QCOMPARE(clock.now(), qint64(300));
-        QCOMPARE(clock.pumpCount(), 5);
+        };
+        put(static_cast<quint32>(36 + samples.size()), 4);
+        w += "WAVEfmt ";
+        put(16, 4);
+        put(static_cast<quint32>(tag), 2);
+        put(static_cast<quint32>(channels), 2);
+        put(static_cast<quint32>(rate), 4);
+        put(static_cast<quint32>(rate * channels * bits / 8), 4);
+        put(static_cast<quint32>(channels * bits / 8), 2);
+        put(static_cast<quint32>(bits), 2);
+        w += "data";
+        put(static_cast<quint32>(samples.size()), 4);
+        return w + samples;
+    }
+    static QString samples16(const QByteArray &pcm) {
+        QStringList out;
+        for (qsizetype i = 0; i + 1 < pcm.size(); i += 2) {
+            qint16 v = 0;
+            std::memcpy(&v, pcm.constData() + i, 2);
+            out << QString::number(v);
+        }
+        return out.join(' ');
+    }
+    static QAudioFormat format(int rate, int channels, QAudioFormat::SampleFormat kind) {
+        QAudioFormat f;
+        f.setSampleRate(rate);
+        f.setChannelCount(channels);
+        f.setSampleFormat(kind);
+        return f;
     }
 
-    void postedEventsArriveAtTheirTimeOrInThePump() {
+    static QByteArray file(const QString &path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+private Q_SLOTS:
+    // Both clocks: due order (ties in the order they were scheduled), no tick at interval 0, a new interval
+    // restarts the count, enabling twice changes nothing; the virtual pump runs what falls due within it.
+    void timersOfBothClocks() {
         plat::VirtualServices clock;
-        std::vector<int> seen;
-        clock.post([&] { seen.push_back(1); }, 10);
-        clock.post([&] { seen.push_back(2); });
+        QString seen;
+        auto a = clock.createTimer([&] { seen += "a"; });
+        auto b = clock.createTimer([&] { seen += "b"; });
+        auto c = clock.createTimer([&] { seen += "c"; });
+        a->setInterval(30);
+        b->setInterval(20);
+        a->setEnabled(true);
+        b->setEnabled(true);
+        c->setEnabled(true);
+        clock.advance(60);
+        b->setEnabled(true);
+        clock.advance(19);
+        QCOMPARE(seen, QString("babab")); // b at 20, 40, 60, a at 30 and at 60 before b: due first
+        b->setInterval(10);
+        clock.advance(10);
+        QCOMPARE(seen, QString("bababb"));
+        a->setEnabled(false);
+        b->setEnabled(false);
+        clock.post([&] { seen += "p"; }, 3);
+        clock.setPumpCost(5);
         clock.pumpEvents();
-        QCOMPARE(seen, std::vector<int>({2}));
-        clock.advance(9);
-        QCOMPARE(seen.size(), size_t(1));
-        clock.advance(1);
-        QCOMPARE(seen, std::vector<int>({2, 1}));
+        QCOMPARE(seen + QString(" %1").arg(clock.now()), QString("bababbp 94"));
         QVERIFY_THROWS_EXCEPTION(std::logic_error, [&] {
             clock.post([&] { clock.advance(1); });
             clock.advance(1);
         }());
+        plat::RealServices real;
+        int ticks = 0;
+        auto t = real.createTimer([&] { ++ticks; });
+        t->setEnabled(true);
+        QTest::qWait(30);
+        t->setInterval(10);
+        QVERIFY(ticks == 0 && QTest::qWaitFor([&] { return ticks >= 2; }, 2000));
+        t->setEnabled(false);
+        const int stopped = ticks;
+        t->setInterval(5);
+        QTest::qWait(40);
+        QCOMPARE(words(ticks - stopped, t->interval(), t->enabled()), QString("0 5 0"));
     }
 
-    void codePageMatchesTheSystemConverter() {
+    void theCodePageMatchesTheSystemsConverter() {
         iconv_t cd = iconv_open("UTF-16LE", "CP1251");
         QVERIFY(cd != reinterpret_cast<iconv_t>(-1));
         for (int code = 0; code < 256; ++code) {
-            if (code == 0x98) {
-                continue; // unused in the code page
-            }
             char in = static_cast<char>(code);
-            char16_t out = 0;
+            char16_t out = 0xFFFD;
             char *ip = &in;
             auto *op = reinterpret_cast<char *>(&out);
-            size_t il = 1;
-            size_t ol = 2;
-            QVERIFY(iconv(cd, &ip, &il, &op, &ol) != static_cast<size_t>(-1));
+            std::size_t il = 1, ol = 2;
+            const bool known = iconv(cd, &ip, &il, &op, &ol) != static_cast<std::size_t>(-1);
             QCOMPARE(plat::fromCp1251(static_cast<unsigned char>(code)).unicode(), out);
-            QCOMPARE(plat::toCp1251(QChar(out)), code);
+            QCOMPARE(plat::toCp1251(QChar(out)), known ? code : -1);
         }
         iconv_close(cd);
-        QCOMPARE(plat::toCp1251(QChar(0x4E2D)), -1);
-        const QString name = QStringLiteral("Ёжик№1");
-        QCOMPARE(plat::decodeCp1251(plat::encodeCp1251(name)), name);
+        QCOMPARE(plat::encodeCp1251("Ёж中"), QByteArray("\xa8\xe6?"));
     }
 
-    void linesCoverTheirWidthAndLeaveOutTheEndPoint() {
+    void keysBecomeTheirCodes() {
+        const auto codes = [](Qt::Key key, Qt::KeyboardModifiers mods, const QString &text) {
+            const QKeyEvent e(QEvent::KeyPress, key, mods, text);
+            return QString("%1/%2/%3").arg(plat::virtualKeyOf(e)).arg(plat::shiftStateOf(e)).arg(plat::charCodeOf(e));
+        };
+        QCOMPARE(
+            QStringList({codes(Qt::Key_Left, {}, ""), codes(Qt::Key_Plus, Qt::KeypadModifier, "+"),
+                         codes(Qt::Key_Plus, Qt::ShiftModifier, "+"), codes(Qt::Key_Minus, Qt::KeypadModifier, "-"),
+                         codes(Qt::Key_F3, {}, ""), codes(Qt::Key_A, Qt::ControlModifier, "\x01"),
+                         codes(Qt::Key_Enter, Qt::KeypadModifier, "\r"), codes(Qt::Key_Backspace, {}, "\b"),
+                         codes(Qt::Key_Escape, Qt::AltModifier, "\x1b"), codes(Qt::Key(0x41d), {}, "н"),
+                         codes(Qt::Key(0x417), {}, "З"), codes(Qt::Key_Z, {}, "z"), codes(Qt::Key_5, {}, "5"),
+                         codes(Qt::Key_unknown, {}, "€"), codes(Qt::Key_unknown, {}, "中"),
+                         codes(Qt::Key_Shift, Qt::ShiftModifier, "")})
+                .join(' '),
+            QString("37/0/-1 107/0/43 187/1/43 109/0/45 114/0/-1 65/2/1 13/0/13 8/0/8 27/4/27 89/0/237 80/0/199 "
+                    "90/0/122 53/0/53 0/0/136 0/0/301 16/0/-1"));
+    }
+
+    void theKeyboardGoesToTheFocusedBoxAndAHiddenBoxLetsGo() {
         QWidget parent;
         plat::KeyboardFocus focus;
-        plat::PictureBox box(&parent, focus);
-        box.setOuterGeometry(0, 0, 20, 20);
-        box.setBackColor(rgb(0, 0, 0));
-        box.setDrawWidth(3);
-        box.line(2, 10, 12, 10, rgb(192, 192, 192));
-        for (int x = 0; x < 20; ++x) {
-            for (int y = 0; y < 20; ++y) {
-                const bool inside = x >= 2 && x < 12 && y >= 9 && y <= 11;
-                QCOMPARE(box.pixel(x, y), inside ? rgb(192, 192, 192) : rgb(0, 0, 0));
-            }
+        plat::PictureBox one(&parent, focus), two(&parent, focus);
+        QString seen;
+        one.onKeyDown = [&](int k, int) { seen += QString(" 1d%1").arg(k); };
+        two.onKeyDown = [&](int k, int) { seen += QString(" 2d%1").arg(k), one.takeFocus(); };
+        two.onKeyPress = [&](int c) { seen += QString(" 2p%1").arg(c); }; // to the box that got the key-down
+        two.onLostFocus = [&] { seen += " 2lost"; };
+        QVERIFY(!focus.deliver(65, 0, 97));
+        focus.setFallback(&one);
+        two.takeFocus();
+        QVERIFY(focus.deliver(65, 0, 97));
+        QCOMPARE(seen, QString(" 2d65 2lost 2p97"));
+        two.takeFocus();
+        two.setShown(true);
+        two.setShown(false); // a hidden box cannot keep the keyboard
+        QVERIFY(one.hasKeyFocus());
+        one.setOuterSize(0, 0); // a box of no size stays harmless to draw on
+        one.print("nothing");
+        one.blit(-5, -5, 9, 9, plat::loadBitmap(101), plat::Rop::Copy);
+        QCOMPARE(one.image().size(), QSize(1, 1));
+    }
+
+    void theDiskKeepsAFileUntilTheNewOneIsWhole() {
+        Rig rig(cfg_file(), scores::defaultFile(), false);
+        plat::PosixFileSystem disk;
+        const QString path = rig.path("f");
+        QCOMPARE(plat::joinPath(rig.dir.path(), "f"), path);
+        QVERIFY(!disk.writeAll(path, "old"));
+        QCOMPARE(*disk.readAll(path).value, QByteArray("old"));
+        QCOMPARE(*disk.size(path).value, qint64(3));
+        QVERIFY(disk.exists(path) && disk.exists(rig.dir.path()) && !disk.exists(path + "x"));
+        const auto missing = disk.readAll(path + "x");
+        QCOMPARE(QString("%1: %2").arg(missing.error.number).arg(missing.error.description),
+                 QString("2: No such file or directory"));
+        QCOMPARE(disk.writeAll(rig.path("no/such/folder"), "x")->number, ENOENT);
+        QCOMPARE(disk.remove(path + "x")->number, ENOENT);
+        QVERIFY(!disk.remove(path));
+        QVERIFY(!disk.exists(path));
+        QCOMPARE(QDir(rig.dir.path()).entryList({"f*"}, QDir::Files), QStringList());
+    }
+
+    // The generator must give exactly the committed files, the program must embed exactly them, and they must
+    // be what the drawing and the sound rely on: sizes, depths, masks black and white around black pictures.
+    void theBuiltInPicturesClipsAndIcons() {
+        QTemporaryDir dir;
+        std::string error;
+        QVERIFY2(art::write_assets(dir.path().toStdString(), error), error.c_str());
+        QStringList written, committed;
+        for (QDirIterator it(dir.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+            const QString name = QDir(dir.path()).relativeFilePath(it.next());
+            written << name;
+            const QByteArray fresh = file(dir.filePath(name));
+            QVERIFY2(!fresh.isEmpty() && fresh == file(CLOCKWELL_ASSETS_DIR "/" + name) && fresh == file(":/" + name),
+                     qPrintable(name));
         }
-        box.cls();
-        box.setDrawWidth(2);
-        box.line(5, 0, 5, 20, rgb(0, 155, 50));
-        QCOMPARE(box.pixel(4, 0), rgb(0, 155, 50));
-        QCOMPARE(box.pixel(5, 19), rgb(0, 155, 50));
-        QCOMPARE(box.pixel(6, 5), rgb(0, 0, 0));
-        QCOMPARE(box.pixel(3, 5), rgb(0, 0, 0));
-    }
-
-    void maskedCopiesCombineWithTheBackground() {
-        QWidget parent;
-        plat::KeyboardFocus focus;
-        plat::PictureBox box(&parent, focus);
-        box.setOuterGeometry(0, 0, 4, 1);
-        box.setBackColor(rgb(0, 0, 255));
-        QImage mask(4, 1, QImage::Format_RGB32);
-        QImage pic(4, 1, QImage::Format_RGB32);
-        mask.setPixel(0, 0, qRgb(255, 255, 255));
-        mask.setPixel(1, 0, qRgb(0, 0, 0));
-        mask.setPixel(2, 0, qRgb(0, 0, 0));
-        mask.setPixel(3, 0, qRgb(255, 255, 255));
-        pic.fill(qRgb(0, 0, 0));
-        pic.setPixel(1, 0, qRgb(255, 200, 0));
-        pic.setPixel(2, 0, qRgb(250, 250, 0));
-        box.blit(0, 0, 4, 1, mask, plat::Rop::And);
-        box.blit(0, 0, 4, 1, pic, plat::Rop::Or);
-        QCOMPARE(box.pixel(0, 0), rgb(0, 0, 255)); // white mask, black picture: background kept
-        QCOMPARE(box.pixel(1, 0), rgb(255, 200, 0));
-        QCOMPARE(box.pixel(2, 0), rgb(250, 250, 0));
-        QCOMPARE(box.pixel(3, 0), rgb(0, 0, 255));
-        // A source smaller than the copy leaves the rest alone.
-        box.blit(2, 0, 9, 9, QImage(1, 1, QImage::Format_RGB32), plat::Rop::Copy);
-        QCOMPARE(box.pixel(3, 0), rgb(0, 0, 255));
-    }
-
-    void repaintRequestsNobodyTakesStayBounded() {
-        // A long game draws millions of cells; only the latest requests are kept.
-        QWidget parent;
-        plat::KeyboardFocus focus;
-        plat::PictureBox box(&parent, focus);
-        box.setOuterGeometry(0, 0, 16, 16);
-        for (int i = 0; i < 200000; ++i) {
-            box.invalidate(QRect(i % 7, 0, 1, 1));
+        for (QDirIterator it(CLOCKWELL_ASSETS_DIR, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+            committed << QDir(CLOCKWELL_ASSETS_DIR).relativeFilePath(it.next());
         }
-        box.invalidate(QRect(3, 3, 5, 5));
-        const QVector<QRect> kept = box.takeInvalidated();
-        QVERIFY(kept.size() > 1000 && kept.size() <= 8192);
-        QCOMPARE(kept.back(), QRect(3, 3, 5, 5));
-        QVERIFY(box.takeInvalidated().isEmpty());
-    }
-
-    void textMeasuresMatchWhatIsDrawn() {
-        QWidget parent;
-        plat::KeyboardFocus focus;
-        plat::PictureBox box(&parent, focus);
-        box.setOuterGeometry(0, 0, 200, 80);
-        box.setBackColor(rgb(255, 255, 255));
-        box.setFont(QStringLiteral("MS Sans Serif"), 12, true);
-        box.setForeColor(rgb(0, 0, 0));
-        const QString text = QStringLiteral("WWW\r\nW");
-        QCOMPARE(box.textHeight(text), 2 * box.textHeight(QStringLiteral("W")));
-        QVERIFY(box.textWidth(text) > 2.5 * box.textWidth(QStringLiteral("W")));
-        box.print(text);
-        int right = -1;
-        int bottom = -1;
-        for (int y = 0; y < 80; ++y) {
-            for (int x = 0; x < 200; ++x) {
-                if (box.pixel(x, y) != rgb(255, 255, 255)) {
-                    right = std::max(right, x);
-                    bottom = std::max(bottom, y);
+        written.sort();
+        committed.sort();
+        QCOMPARE(committed, written); // nothing stale beside them
+        QCOMPARE(written.size(), 32 + 11 + 1 + 8);
+        QVERIFY(!art::write_assets(dir.filePath("bmp/101.bmp/x").toStdString(), error) && !error.empty());
+        QString sizes;
+        for (int id = 101; id <= 132; ++id) { // 24 bits a pixel, the golden cup 32
+            const QImage b = plat::loadBitmap(id);
+            sizes += words(b.width(), b.height(), int(uchar(file(QString(":/bmp/%1.bmp").arg(id))[28]))) + "|";
+        }
+        QCOMPARE(sizes, QString("16 16 24|").repeated(12) + QString("41 21 24|").repeated(10) +
+                            QString("24 17 24|").repeated(6) + "78 76 24|78 76 32|40 18 24|40 19 24|");
+        QString clips;
+        for (int id = 101; id <= 111; ++id) {
+            clips += QString::number(plat::loadCustom(id).size()) + " ";
+        }
+        QCOMPARE(clips, QString("420 800 1048 944 1348 40820 45060 101016 4180 53496 47500 "));
+        for (const auto &[mask_id, picture_id] : {std::pair{129, 130}, {131, 132}}) {
+            const QImage mask = plat::loadBitmap(mask_id), picture = plat::loadBitmap(picture_id);
+            int black = 0;
+            for (int y = 0; y < mask.height(); ++y) {
+                for (int x = 0; x < mask.width(); ++x) {
+                    const bool shape = mask.pixel(x, y) == qRgb(0, 0, 0);
+                    QVERIFY(shape || (mask.pixel(x, y) == qRgb(255, 255, 255) && picture.pixel(x, y) == qRgb(0, 0, 0)));
+                    black += shape ? 1 : 0;
                 }
             }
+            QVERIFY(black > mask.width() * mask.height() / 4);
         }
-        QVERIFY(right >= 0);
-        QVERIFY(right < box.textWidth(text) + 1);
-        QVERIFY(bottom < box.textHeight(text));
-        QCOMPARE(box.currentY, box.textHeight(text));
-        // Printing the same text again in the background colour erases it.
-        box.currentX = box.currentY = 0;
-        box.setForeColor(rgb(255, 255, 255));
-        box.print(text);
-        for (int y = 0; y < 80; ++y) {
-            for (int x = 0; x < 200; ++x) {
-                QCOMPARE(box.pixel(x, y), rgb(255, 255, 255));
-            }
-        }
-    }
-
-    void keysGoToTheFocusedBoxAndHiddenBoxesLetGo() {
-        QWidget parent;
-        plat::KeyboardFocus focus;
-        plat::PictureBox play(&parent, focus);
-        plat::PictureBox msg(&play, focus);
-        focus.setFallback(&play);
-        std::vector<std::string> log;
-        play.onKeyDown = [&](int k, int) {
-            log.push_back("play " + std::to_string(k));
-            msg.setShown(true);
-            msg.takeFocus();
-        };
-        msg.onKeyDown = [&](int k, int) { log.push_back("msg " + std::to_string(k)); };
-        msg.onKeyPress = [&](int c) { log.push_back("msg char " + std::to_string(c)); };
-        play.onKeyPress = [&](int c) { log.push_back("play char " + std::to_string(c)); };
-        parent.show();
-        play.takeFocus();
-        focus.deliver(80, 0, 'p');
-        // The character goes where the key went down, though the key moved the focus.
-        focus.deliver(89, 0, 0xDD);
-        QCOMPARE(log, (std::vector<std::string>{"play 80", "play char 112", "msg 89", "msg char 221"}));
-        msg.setShown(false);
-        QCOMPARE(focus.holder(), &play);
-        QKeyEvent cyr(QEvent::KeyPress, 0x0422, Qt::NoModifier, QStringLiteral("т"));
-        QCOMPARE(plat::virtualKeyOf(cyr), int(plat::kVkN));
-        QCOMPARE(plat::charCodeOf(cyr), 0xF2);
-        QKeyEvent pad(QEvent::KeyPress, Qt::Key_Plus, Qt::KeypadModifier, QStringLiteral("+"));
-        QCOMPARE(plat::virtualKeyOf(pad), int(plat::kVkAdd));
-    }
-
-    void aFailedWriteKeepsTheOldFile() {
-        QTemporaryDir dir;
-        plat::PosixFileSystem fs;
-        const QString path = plat::joinPath(dir.path(), QStringLiteral("f.bin"));
-        QVERIFY(!fs.writeAll(path, QByteArray("old")).has_value());
-        QCOMPARE(*fs.readAll(path).value, QByteArray("old"));
-        QCOMPARE(*fs.size(path).value, qint64(3));
-        // A directory in the way of the temporary file makes the write fail.
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("f.bin.new")));
-        const auto err = fs.writeAll(path, QByteArray("new content"));
-        QVERIFY(err.has_value());
-        QCOMPARE(err->number, EISDIR);
-        QCOMPARE(*fs.readAll(path).value, QByteArray("old"));
-        const auto missing = fs.readAll(path + QStringLiteral("x"));
-        QVERIFY(!missing.ok());
-        QCOMPARE(missing.error.number, ENOENT);
-        QVERIFY(!missing.error.description.isEmpty());
-    }
-
-    void aMissingResourceIsReportedAndEveryBuiltInOneLoads() {
-        QStringList reports;
-        const auto old = plat::setResourceFailureHandler([&](const QString &text) { reports << text; });
-        for (int id = 101; id <= 132; ++id) {
-            QVERIFY2(!plat::loadBitmap(id).isNull(), qPrintable(QString::number(id)));
-        }
-        for (int id = 101; id <= 111; ++id) {
-            QVERIFY2(plat::loadCustom(id).startsWith("RIFF"), qPrintable(QString::number(id)));
-        }
-        QCOMPARE(plat::loadIcon().size(), QSize(32, 32));
-        QCOMPARE(reports, QStringList{});
-        QVERIFY(plat::loadBitmap(133).isNull());
-        QVERIFY(plat::loadCustom(100).isEmpty());
-        QCOMPARE(reports,
-                 (QStringList{QStringLiteral("Resource 133 (bitmap) cannot be loaded: the program is damaged."),
-                              QStringLiteral("Resource 100 (CUSTOM) cannot be loaded: the program is damaged.")}));
+        const QByteArray icon = file(":/icon.ico"); // 32 x 32 in 16 colours
+        QCOMPARE(words(icon[6], icon[7], icon[8], plat::loadIconSet().availableSizes().size()), QString("32 32 16 8"));
+        QStringList said;
+        const auto old = plat::setResourceFailureHandler([&](const QString &text) { said << text; });
+        QVERIFY(plat::loadBitmap(133).isNull() && plat::loadCustom(100).isEmpty());
         plat::setResourceFailureHandler(old);
+        QCOMPARE(said, (QStringList{"Resource 133 (bitmap) cannot be loaded: the program is damaged.",
+                                    "Resource 100 (CUSTOM) cannot be loaded: the program is damaged."}));
+    }
+
+    void wavClipsAreReadOrRefused() {
+        const auto clip = plat::parseWav(plat::loadCustom(101));
+        QVERIFY(clip.has_value());
+        QCOMPARE(QString("%1 %2 %3 %4").arg(clip->rate).arg(clip->channels).arg(clip->bits).arg(clip->samples.size()),
+                 QString("11025 1 8 376"));
+        const QByteArray good = wav(8000, 2, 16, QByteArray(8, '\1'));
+        QCOMPARE(plat::parseWav(good)->samples.size(), 8);
+        QCOMPARE(plat::parseWav(good.chopped(3))->samples.size(), 4); // cut short: the whole frames it has
+        const QList<QByteArray> bad = {QByteArray(good).replace(0, 4, "RIFX"),
+                                       QByteArray(good).replace(8, 4, "WAVF"),
+                                       wav(8000, 1, 8, "ab", 3),
+                                       wav(8000, 1, 24, "abc"),
+                                       wav(8000, 0, 8, "ab"),
+                                       wav(999, 1, 8, "ab"),
+                                       wav(8000, 9, 8, "ab"),
+                                       QByteArray(good).replace(36, 4, "date"),
+                                       wav(8000, 2, 16, "abc"),
+                                       good.left(11)};
+        for (const QByteArray &b : bad) {
+            QVERIFY(!plat::parseWav(b).has_value());
+        }
+        QByteArray padded = wav(8000, 1, 8, "a");
+        padded.insert(36, QByteArray("LIST\3\0\0\0xyz\0", 12)); // an odd chunk, padded to even
+        QCOMPARE(plat::parseWav(padded)->samples, QByteArray("a"));
+    }
+
+    void clipsAreConvertedForTheDevice() {
+        const plat::PcmClip mono8{8000, 1, 8, QByteArray("\x80\xff\x00\x40", 4)};
+        QCOMPARE(plat::convertClip(mono8, format(8000, 1, QAudioFormat::UInt8)), mono8.samples);
+        QCOMPARE(samples16(plat::convertClip(mono8, format(8000, 1, QAudioFormat::Int16))),
+                 QString("0 32511 -32767 -16384"));
+        QCOMPARE(samples16(plat::convertClip(mono8, format(16000, 1, QAudioFormat::Int16))),
+                 QString("0 16256 32511 -128 -32767 -24575 -16384 -16384"));
+        QCOMPARE(samples16(plat::convertClip(mono8, format(8000, 2, QAudioFormat::Int16))),
+                 QString("0 0 32511 32511 -32767 -32767 -16384 -16384"));
+        const plat::PcmClip stereo16{4000, 2, 16, QByteArray("\x00\x40\x00\xc0\x00\x20\x00\x20", 8)};
+        QCOMPARE(samples16(plat::convertClip(stereo16, format(4000, 1, QAudioFormat::Int16))), QString("0 8192"));
+        QCOMPARE(plat::convertClip(stereo16, format(8000, 2, QAudioFormat::UInt8)),
+                 QByteArray("\xc0\x41\xb0\x70\xa0\xa0\xa0\xa0", 8));
+        const QByteArray f = plat::convertClip(mono8, format(8000, 1, QAudioFormat::Float));
+        float v[4];
+        std::memcpy(v, f.constData(), sizeof v);
+        QCOMPARE(QString("%1 %2 %3 %4").arg(v[0]).arg(v[1]).arg(v[2]).arg(v[3]), QString("0 0.992188 -1 -0.5"));
+        QCOMPARE(plat::convertClip(mono8, format(8000, 1, QAudioFormat::Int32)).size(), 16);
+        QCOMPARE(plat::convertClip(mono8, QAudioFormat()).size(), 0);
     }
 };
 
-QTEST_MAIN(PlatformTest)
+QTEST_MAIN(FormTest)
 #include "test_platform.moc"

@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libqt6multimedia6 libgl-dev
   fonts-liberation2 fontconfig
   clang clang-format clang-tidy libclang-rt-14-dev
-  xvfb xdotool x11-apps imagemagick
+  xvfb openbox wmctrl xdotool x11-utils imagemagick
   dpkg-dev file
 )
 if [ "${1:-}" = "--deb-check" ]; then

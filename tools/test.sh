@@ -36,3 +36,10 @@ echo "== formatting"
 mapfile -t files < <(cd "$root" && git ls-files '*.cpp' '*.h')
 (cd "$root" && clang-format --dry-run --Werror "${files[@]}")
 echo "formatting: ${#files[@]} files clean"
+
+# The suite's size against the code's: every tracked file under tests/, against every tracked C++, CMake and
+# shell file outside it.
+cd "$root"
+test_lines="$(git ls-files tests | xargs cat | wc -l)"
+code_lines="$(git ls-files | grep -v '^tests/' | grep -E '\.(cpp|h|sh|cmake)$|CMakeLists\.txt$|^\.ci/run$' | xargs cat | wc -l)"
+echo "test lines / code lines: $test_lines / $code_lines = $(awk "BEGIN { printf \"%.3f\", $test_lines / $code_lines }")"

@@ -1,0 +1,375 @@
+// The one rig of every suite: the window on virtual time in a folder of its own, its state open to the test
+// class of each suite (FormTest), a disk that fails by a rule table, and helpers to play and to read messages.
+#pragma once
+
+#include "form1.h"
+#include "support/bot.h"
+
+#include "platform/colors.h"
+#include "platform/cp1251.h"
+#include "platform/posix_files.h"
+#include "platform/virtual_services.h"
+#include "scores/score_format.h"
+
+#include <QAction>
+#include <QDir>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <map>
+
+class FormTest;
+struct Rig;
+
+// The main window, with its fields and operations open to the suites.
+class Form : public Form1 {
+public:
+    using Form1::Form1;
+    friend class ::FormTest;
+    friend struct ::Rig;
+};
+
+// The nine lines of a settings file.
+inline QByteArray cfg_file(const char *sound = "No", const char *next = "No", const char *level = "0",
+                           const char *lang = "Eng") {
+    return QByteArray("###ZWEBCFG###\r\nSound>\r\n") + sound + "\r\nNext>\r\n" + next + "\r\nLevel>\r\n" + level +
+           "\r\nLanguage>\r\n" + lang + "\r\n";
+}
+
+// Bytes written as a string literal, zero bytes included.
+template <std::size_t N> QByteArray bytes(const char (&text)[N]) { return {text, static_cast<qsizetype>(N - 1)}; }
+
+// Numbers and texts as words joined by blanks, for comparing many values in one line.
+inline QString word(const QString &s) { return s; }
+template <typename N, typename = std::enable_if_t<std::is_arithmetic_v<N> || std::is_enum_v<N>>> QString word(N n) {
+    if constexpr (std::is_floating_point_v<N>) {
+        return QString::number(n);
+    } else {
+        return QString::number(static_cast<qint64>(n));
+    }
+}
+template <typename... A> QString words(const A &...a) { return QStringList{word(a)...}.join(' '); }
+
+// "Error N: description" as this system words errno N.
+inline QString error_text(int err) {
+    return QString("Error %1: %2").arg(err).arg(plat::errorFromErrno(err).description);
+}
+
+// Files on the real disk, failing where a rule says: op 'e' (exists), 's' (size), 'r' (read), 'w' (write) or
+// 'd' (delete), for a path ending in `file`, with errno `err`. An 'e' rule with err 0 deletes the file right
+// after it was seen to exist, as another program might.
+class FakeDisk : public plat::PosixFileSystem {
+public:
+    struct Rule {
+        char op;
+        const char *file;
+        int err;
+    };
+    std::vector<Rule> rules;
+    int writes = 0;
+
+    bool exists(const QString &path) override {
+        const bool there = PosixFileSystem::exists(path);
+        if (there && hit('e', path) == 0) {
+            rules.erase(std::remove_if(rules.begin(), rules.end(), [](const Rule &r) { return r.op == 'e'; }),
+                        rules.end());
+            QFile::remove(path);
+        }
+        return there;
+    }
+    plat::FileResult<qint64> size(const QString &p) override {
+        return hit('s', p) > 0 ? decltype(size(p)){std::nullopt, plat::errorFromErrno(hit('s', p))} : Posix::size(p);
+    }
+    plat::FileResult<QByteArray> readAll(const QString &p) override {
+        return hit('r', p) > 0 ? decltype(readAll(p)){{}, plat::errorFromErrno(hit('r', p))} : Posix::readAll(p);
+    }
+    std::optional<plat::FileError> writeAll(const QString &p, const QByteArray &b) override {
+        ++writes;
+        return hit('w', p) > 0 ? plat::errorFromErrno(hit('w', p)) : Posix::writeAll(p, b);
+    }
+    std::optional<plat::FileError> remove(const QString &p) override {
+        return hit('d', p) > 0 ? plat::errorFromErrno(hit('d', p)) : Posix::remove(p);
+    }
+
+private:
+    using Posix = plat::PosixFileSystem;
+    // The errno of the first rule for this operation and path, or -1 when none applies.
+    int hit(char op, const QString &path) const {
+        const auto r = std::find_if(rules.begin(), rules.end(),
+                                    [&](const Rule &x) { return x.op == op && path.endsWith(QLatin1String(x.file)); });
+        return r == rules.end() ? -1 : r->err;
+    }
+};
+
+struct Rig {
+    QTemporaryDir dir;
+    plat::VirtualServices svc;
+    FakeDisk disk;
+    std::unique_ptr<Form> form;
+
+    // A folder with these two files (a null array: no such file), and the window loaded from it, Russian
+    // until the settings say otherwise, as the program starts.
+    explicit Rig(const QByteArray &cfg = cfg_file(), const QByteArray &sco = scores::defaultFile(), bool load = true) {
+        svc.setProgramFolder(dir.path());
+        svc.setFileSystem(&disk);
+        for (const auto &[name, content] : {std::pair{"zweb.cfg", cfg}, {"zweb.sco", sco}}) {
+            if (!content.isNull()) {
+                write(name, content);
+            }
+        }
+        if (load) {
+            reload();
+        }
+    }
+    Form &reload() {
+        form.reset();
+        lang_rus = kTrue;
+        form = std::make_unique<Form>(svc);
+        form->Form_Load();
+        return *form;
+    }
+    Form &f() const { return *form; }
+
+    QString path(const char *name) const { return QDir(dir.path()).filePath(name); }
+    void write(const char *name, const QByteArray &content) const {
+        QFile file(path(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    }
+    QByteArray read(const char *name) const {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // A key as the keyboard gives it: the key-down, then the character it types (-1: none).
+    void key(int vk, int ch = -1) const { form->deliverKey(vk, 0, ch); }
+    // Keys by one character each: < > ^ v the arrows, _ Space, e Esc, r Enter, 2 F2, 3 F3, + - the keypad,
+    // and the letters p y n.
+    void keys(const char *list) const {
+        static const std::map<char, std::array<int, 2>> codes = {
+            {'<', {plat::kVkLeft, -1}},   {'>', {plat::kVkRight, -1}},    {'^', {plat::kVkUp, -1}},
+            {'v', {plat::kVkDown, -1}},   {'_', {plat::kVkSpace, 32}},    {'e', {plat::kVkEscape, 27}},
+            {'r', {plat::kVkReturn, 13}}, {'2', {plat::kVkF2, -1}},       {'3', {plat::kVkF3, -1}},
+            {'+', {plat::kVkAdd, '+'}},   {'-', {plat::kVkSubtract, '-'}}};
+        for (const char *c = list; *c != 0; ++c) {
+            const auto it = codes.find(*c);
+            it != codes.end() ? key(it->second[0], it->second[1]) : key(*c - 'a' + 'A', *c);
+        }
+    }
+    // Typed text: the key-down of a Latin letter's key, and the character in the code page.
+    void type(const QString &text) const {
+        for (const QChar c : text) {
+            key(c.unicode() < 128 ? c.toUpper().unicode() : 0, c.unicode() < 128 ? c.unicode() : plat::toCp1251(c));
+        }
+    }
+    void wait(qint64 ms) { svc.advance(ms); }
+    // Advances in steps of `step` ms until pred holds; false when max_ms passed first.
+    template <typename P> bool until(P pred, qint64 max_ms, qint64 step = 5) {
+        for (qint64 t = 0; !pred(); t += step) {
+            if (t >= max_ms) {
+                return false;
+            }
+            svc.advance(step);
+        }
+        return true;
+    }
+
+    // Enter on the idle window, then the intro: the next gravity tick brings in the first figure.
+    bool start() {
+        wait(250); // a press animation still running would swallow Enter
+        keys("r");
+        wait(1000);
+        return form->game_on == kTrue && form->need_fig == kTrue;
+    }
+    // The next figure to enter is of this type; waits until it has entered and moved one row.
+    bool enter(int type) {
+        form->next_fig = static_cast<Integer>(type);
+        return until([this] { return form->need_fig == kFalse; }, 1000);
+    }
+    // The figure under control, as "x,y x,y x,y x,y" for cells 0..3.
+    QString cells() const {
+        QStringList out;
+        for (std::size_t i = 0; i < 4; ++i) {
+            out << QString("%1,%2").arg(form->fig[4 + i]).arg(form->fig[8 + i]);
+        }
+        return out.join(' ');
+    }
+    // Settled blocks (value 1) on row y, columns 1..8, where the pattern has '#'.
+    void row(int y, const char *pattern) const {
+        for (int x = 1; x <= 8; ++x) {
+            form->well(x, y) = pattern[x - 1] == '#' ? 1 : 0;
+        }
+    }
+    // One move of the computer player: it plans when a figure is under control and answers end messages and
+    // the name entry. False once nothing of the game is left running.
+    bool play() {
+        Form &g = *form;
+        if (g.name_entry_on == kTrue && g.name_typing == kTrue) {
+            type("BOT");
+            keys("r");
+        } else if (g.game_on == kTrue && g.Picture2->shown() && g.play_on != 0 && g.Timer_Wait->enabled() &&
+                   g.msg_closed == kFalse && !g.Play_Tmr_Vert->enabled()) { // an end message
+            keys("e");
+        } else if (g.game_on == kTrue && g.need_fig == kFalse && g.input_locked == kFalse && !planned_ &&
+                   !g.Picture2->shown()) {
+            planned_ = true;
+            for (const int k : bot::plan(g.well.cells.data(), g.fig.data(), g.rot_dx, g.rot_dy)) {
+                key(k, k == plat::kVkSpace ? 32 : -1);
+            }
+        }
+        planned_ = planned_ && g.need_fig == kFalse;
+        return g.game_on == kTrue || g.Stk_output->enabled() || g.name_entry_on == kTrue || g.Timer_Wait->enabled();
+    }
+    // Plays on until the game and its ending are over, or max_ms have passed.
+    bool play_out(qint64 max_ms) {
+        return until([this] { return !play(); }, max_ms, 10);
+    }
+
+    // Named parts of the window's state as words: "lines score gravity" gives "50 181 off/300". Numbers read as
+    // numbers, timers on or off (the gravity with its interval), the box shown or hidden, focus box or play,
+    // faces the face each button shows, menus on or off.
+    QString show(const char *names) const {
+        static const QStringList flag_names = QString(kFlagNames).split(' ');
+        static const std::map<QString, std::unique_ptr<plat::Timer> Form1::*> timers = {
+            {"gravity", &Form::Play_Tmr_Vert}, {"countdown", &Form::Timer1}, {"intro", &Form::Stk_output},
+            {"wait", &Form::Timer_Wait},       {"grow", &Form::open_win},    {"cursor", &Form::Timer2},
+            {"press", &Form::knop_prs}};
+        const Form &f = *form;
+        QStringList out;
+        for (const QString &name : QString(names).split(' ')) {
+            if (const auto i = flag_names.indexOf(name); i >= 0) {
+                out << QString::number(f.*kFlags[static_cast<std::size_t>(i)]);
+            } else if (timers.count(name) != 0) {
+                const plat::Timer &t = *(f.*timers.at(name));
+                out << QString(t.enabled() ? "on" : "off") +
+                           (name == "gravity" ? QString("/%1").arg(t.interval()) : "");
+            } else if (name == "end_code") {
+                out << QString::number(f.end_code);
+            } else if (name == "box" || name == "focus") {
+                out << (name == "box" ? (f.Picture2->shown() ? "shown" : "hidden")
+                                      : (f.Picture2->hasKeyFocus()   ? "box"
+                                         : f.Picture1->hasKeyFocus() ? "play"
+                                                                     : "none"));
+            } else if (name == "labels") {
+                out << QStringList{f.Label_ln_num->caption(), f.Label_Bon_Num->caption(), f.Label_Score_Num->caption(),
+                                   f.Label_Time_Num->caption()}
+                           .join('/');
+            } else if (name == "faces") {
+                QString faces;
+                for (const auto *b : {f.knopstart, f.knoppause, f.knopsound, f.knopnext, f.knopup, f.knopdown}) {
+                    faces += QString::number(b->topFace());
+                }
+                out << faces;
+            } else {
+                const bool help = f.HLP->menuAction()->isEnabled();
+                out << (name != "menus"                              ? "?" + name
+                        : help != f.LNGTT->menuAction()->isEnabled() ? "mixed"
+                        : help                                       ? "on"
+                                                                     : "off");
+            }
+        }
+        return out.join(' ');
+    }
+
+    // Runs steps separated by ';', and says which one failed, or nothing:
+    //   start            Enter on the idle window and the intro          enter T   the next figure is of type T
+    //   keys K / type T  keys as keys() takes them, text as type() does   wait MS   virtual time passes
+    //   land T K         enter T, keys K, until it lands or the game ends  row Y P   a row as row() makes it
+    //   set NAME V       a number of show()'s list (and next_fig, best, tenth) is set to V
+    //   click B          button B (start pause sound next up down) is clicked
+    //   until C [MS]     until C: landed, ending (the wait runs), over (back to idle), grown (the box is whole)
+    //   close yes|no     a close request answered so         scores S   show_scores(S, 1): a result is placed
+    QString run(const QString &steps) {
+        for (const QString &step : steps.split(';', Qt::SkipEmptyParts)) {
+            const QStringList w = step.simplified().split(' ');
+            const QString a = w.value(1), b = w.value(2);
+            Form &g = *form;
+            bool ok = true;
+            if (w[0] == "start") {
+                ok = start();
+            } else if (w[0] == "enter" || w[0] == "land") {
+                ok = enter(a.toInt());
+                keys(qPrintable(b));
+                ok = ok && (w[0] == "enter" ||
+                            until([&] { return g.need_fig == kTrue || g.Timer_Wait->enabled(); }, 1000, 1));
+            } else if (w[0] == "keys") {
+                keys(qPrintable(step.section(' ', 1, -1, QString::SectionSkipEmpty)));
+            } else if (w[0] == "type") {
+                type(step.section(' ', 1, -1, QString::SectionSkipEmpty));
+            } else if (w[0] == "wait") {
+                wait(a.toInt());
+            } else if (w[0] == "row") {
+                row(a.toInt(), qPrintable(b));
+            } else if (w[0] == "set") {
+                set(a, b.toInt());
+            } else if (w[0] == "click") {
+                const QStringList names = {"start", "pause", "sound", "next", "up", "down"};
+                const std::array<void (Form1::*)(Integer), 6> clicks = {&Form::knopstart_Click, &Form::knoppause_Click,
+                                                                        &Form::knopsound_Click, &Form::knopnext_Click,
+                                                                        &Form::knopup_Click,    &Form::knopdown_Click};
+                ok = names.contains(a);
+                (g.*clicks[static_cast<std::size_t>(std::max<qsizetype>(0, names.indexOf(a)))])(0);
+            } else if (w[0] == "until") {
+                const auto cond = [&] {
+                    return a == "landed"   ? g.need_fig == kTrue
+                           : a == "ending" ? g.Timer_Wait->enabled() && g.game_on == kTrue
+                           : a == "grown"  ? !g.open_win->enabled()
+                                          : g.game_on == kFalse && !g.Timer_Wait->enabled() && !g.Stk_output->enabled();
+                };
+                ok = until(cond, b.isEmpty() ? 1000 : b.toInt(), 1);
+            } else if (w[0] == "close") {
+                svc.answers = {a == "yes" ? plat::kAnswerYes : plat::kAnswerNo};
+                g.close();
+            } else if (w[0] == "scores") {
+                g.show_scores(static_cast<Integer>(a.toInt()), 1);
+            } else {
+                ok = false;
+            }
+            if (!ok) {
+                return "step failed: " + step;
+            }
+        }
+        return {};
+    }
+    void set(const QString &name, int v) {
+        Form &g = *form;
+        static const QStringList names = QString(kFlagNames).split(' ');
+        if (const auto i = names.indexOf(name); i >= 0) {
+            g.*kFlags[static_cast<std::size_t>(i)] = static_cast<Integer>(v);
+        } else if (name == "next_fig") {
+            g.next_fig = static_cast<Integer>(v);
+        } else {
+            g.score_values[name == "best" ? 0 : 9] = static_cast<Integer>(v);
+        }
+    }
+
+    // A script of steps, each followed by what show() must then give: {steps, names, words}.
+    void script(const std::vector<std::array<const char *, 3>> &lines) {
+        for (const auto &[steps, names, words] : lines) {
+            const QString failed = run(steps);
+            QCOMPARE(QString(steps) + " -> " + failed + show(names), QString(steps) + " -> " + words);
+        }
+    }
+
+    // Every message box so far, as "style text"; one without the program's title reads "untitled".
+    QStringList said(std::size_t from = 0) const {
+        QStringList out;
+        for (std::size_t i = from; i < svc.messages.size(); ++i) {
+            const auto &m = svc.messages[i];
+            out << (m.title == "Clockwell" ? QString::number(m.style) : QString("untitled")) + " " + m.text;
+        }
+        return out;
+    }
+
+private:
+    static constexpr const char *kFlagNames = "lines score level time_left fall_interval game_on play_on need_fig "
+                                              "input_locked msg_closed time_over wait_step drop_req sound_on next_on "
+                                              "changed new_place name_entry_on quit_pending";
+    static constexpr std::array<Integer Form1::*, 19> kFlags = {
+        &Form::lines,         &Form::score,         &Form::level,       &Form::time_left,
+        &Form::fall_interval, &Form::game_on,       &Form::play_on,     &Form::need_fig,
+        &Form::input_locked,  &Form::msg_closed,    &Form::time_over,   &Form::wait_step,
+        &Form::drop_req,      &Form::sound_on,      &Form::next_on,     &Form::settings_changed,
+        &Form::new_place,     &Form::name_entry_on, &Form::quit_pending};
+    bool planned_ = false;
+};

@@ -1,0 +1,310 @@
+// Catches faults in what the play area, the preview and the message box show: which picture each cell gets,
+// the intro and the explosion frame by frame, the rectangles a repaint refreshes, where the preview puts each
+// figure, the masked cup and crown, and the prompts and event messages with their sizes, places, frames and keys.
+#include "support/rig.h"
+
+#include "platform/resources.h"
+
+#include <QPainter>
+
+class FormTest : public QObject {
+    Q_OBJECT
+
+    // The pictures of row y of the play area, a mark each: W wall, . empty, o falling, # settled, 1..7 the
+    // explosion frames, a blank for black, ? for anything else.
+    static QString row(const Form &f, int y) {
+        QString out;
+        for (int x = 0; x < 10; ++x) {
+            const QImage cell = f.Picture1->image().copy(16 * x, 16 * y, 16, 16);
+            const QRgb black = qRgb(0, 0, 0);
+            QChar m = cell.pixel(0, 0) == black && cell.pixel(15, 15) == black && cell.pixel(8, 8) == black ? ' ' : '?';
+            for (int i = 0; i < 11; ++i) {
+                m = cell == plat::loadBitmap(101 + i) ? QChar("W.o#1234567"[i]) : m;
+            }
+            out += m;
+        }
+        return out;
+    }
+    // The rectangles a box was asked to repaint since the last look, "x,y wxh; ...", or their count and union.
+    static QString repainted(plat::PictureBox *box, bool joined = false) {
+        QStringList out;
+        QRect all;
+        const QVector<QRect> rects = box->takeInvalidated();
+        for (const QRect &r : rects) {
+            out << QString("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+            all |= r;
+        }
+        return joined ? words(rects.size(), "over", all.x(), all.y(), all.width(), all.height()) : out.join("; ");
+    }
+    static QString where(const Form &f) {
+        const plat::PictureBox &b = *f.Picture2;
+        return QString("%1,%2 %3x%4").arg(b.outerLeft()).arg(b.outerTop()).arg(b.outerWidth()).arg(b.outerHeight());
+    }
+    // The raised frame of the box: light on the top and left two pixels, dark on the right and bottom two.
+    static bool raised(const Form &f) {
+        const int w = f.Picture2->image().width(), h = f.Picture2->image().height();
+        const plat::Rgb light = plat::rgb(192, 192, 192), dark = plat::rgb(128, 128, 128);
+        const auto px = [&](int x, int y) { return f.Picture2->pixel(x, y); };
+        return px(w / 2, 0) == light && px(w / 2, 1) == light && px(0, h / 2) == light && px(1, h / 2) == light &&
+               px(w - 1, h / 2) == dark && px(w - 2, h / 2) == dark && px(w / 2, h - 1) == dark &&
+               px(w / 2, h - 2) == dark && px(w - 1, 0) == dark && px(0, h - 1) == dark && px(2, 2) != light;
+    }
+    static int count(const QImage &img, plat::Rgb colour) {
+        int n = 0;
+        for (int y = 0; y < img.height(); ++y) {
+            for (int x = 0; x < img.width(); ++x) {
+                n += plat::fromQColor(img.pixelColor(x, y)) == colour ? 1 : 0;
+            }
+        }
+        return n;
+    }
+
+private Q_SLOTS:
+    void eachCellValueHasItsPictureAndTheWallsAreLeftAlone() {
+        Rig rig;
+        Form &f = rig.f();
+        QCOMPARE(rig.run("start"), QString());
+        for (const auto &[x, v] : {std::pair{1, 0}, {2, 1}, {3, 7}, {4, 99}, {5, 100}, {6, 101}, {7, 107}, {8, 9}}) {
+            f.well(x, 5) = static_cast<Integer>(v);
+        }
+        f.well(0, 5) = f.well(3, 20) = 0; // the repaints never visit walls or floor, whatever the array holds
+        f.redraw_well();
+        QCOMPARE(row(f, 5) + "|" + row(f, 20), QString("W.###ooo#W|WWWWWWWWWW"));
+        f.paint_filled_cells(6);
+        QCOMPARE(row(f, 4) + "|" + row(f, 5) + "|" + row(f, 20), QString("W........W|W.3333333W|WWWWWWWWWW"));
+    }
+
+    void theIntroGrowsTheWellAboveAMovingFloor() {
+        Rig rig;
+        Form &f = rig.f();
+        f.blank_box(f.Picture1, 0);
+        QCOMPARE(rig.run("wait 250; keys r"), QString());
+        // after this tick: rows tick - 2, tick - 1 and tick
+        const std::map<int, QString> frames = {{1, "WWWWWWWWWW|          "},
+                                               {2, "W........W|WWWWWWWWWW|          "},
+                                               {10, "W........W|WWWWWWWWWW|          "},
+                                               {19, "W........W|WWWWWWWWWW|          "},
+                                               {20, "W........W|W........W|WWWWWWWWWW"}};
+        for (int tick = 1; tick <= 20; ++tick) {
+            rig.wait(50);
+            if (frames.count(tick) != 0) {
+                QStringList rows;
+                for (int y = std::max(0, tick - 2); y <= tick; ++y) {
+                    rows << row(f, y);
+                }
+                QCOMPARE(rows.join('|'), frames.at(tick));
+            }
+        }
+        QCOMPARE(row(f, 0), QString("W........W"));
+    }
+
+    void theExplosionBurstsInSevenFramesThenTheTableComes() {
+        Rig rig(cfg_file("Yes"));
+        Form &f = rig.f();
+        QCOMPARE(rig.run("start; set next_fig 0; row 1 ...#....; until ending; until grown; row 19 ##..##.."),
+                 QString());
+        f.redraw_well();
+        rig.keys("e");
+        QCOMPARE(rig.show("msg_closed wait_step box"), QString("-1 0 shown"));
+        for (int frame = 1; frame <= 7; ++frame) { // the figure that could not enter bursts too
+            rig.wait(100);
+            QCOMPARE(row(f, 19) + row(f, 0).mid(4, 1) + " " + rig.show("box wait_step game_on"),
+                     QString("W%1%1..%1%1..W%1 hidden %1 -1").arg(frame));
+        }
+        QVERIFY(rig.svc.recording_sound.played().back() == plat::loadCustom(109));
+        rig.wait(100);
+        QCOMPARE(rig.show("game_on wait menus faces"), QString("0 off on 020100"));
+        QCOMPARE(f.Picture1->pixel(80, 300), plat::rgb(0, 0, 0));
+        QCOMPARE(f.Picture1->pixel(1, 100), plat::rgb(0, 155, 50)); // the table's frame
+    }
+
+    void repaintsRefreshTheFiguresRectangleOrTheWholeBox() {
+        Rig rig;
+        Form &f = rig.f();
+        QCOMPARE(rig.run("start; enter 1"), QString());
+        (void)f.Picture1->takeInvalidated();
+        rig.keys(">");
+        QCOMPARE(repainted(f.Picture1, true) + " " + row(f, 1), QString("6 over 64 16 48 32 W....oo..W"));
+        rig.wait(300);
+        QCOMPARE(repainted(f.Picture1, true), QString("6 over 80 16 32 48"));
+        QCOMPARE(rig.run("keys _; until landed; enter 6"), QString());
+        (void)f.Picture1->takeInvalidated();
+        rig.keys("^"); // turned in place: the union of both shapes
+        QCOMPARE(repainted(f.Picture1, true), QString("9 over 64 16 48 48"));
+        for (plat::PictureBox *box : {f.Next_fig_win, f.Picture1, f.Picture2}) {
+            (void)box->takeInvalidated();
+            f.blank_box(box, plat::rgb(9, 9, 9));
+        }
+        QCOMPARE(repainted(f.Next_fig_win) + "|" + repainted(f.Picture1) + "|" + repainted(f.Picture2),
+                 QString("0,0 86x86|0,0 160x336|")); // any other box is filled but not refreshed
+        QCOMPARE(f.Picture2->pixel(2, 2), plat::rgb(9, 9, 9));
+    }
+
+    void thePreviewShowsTheNextFigureAboutItsCentre() {
+        // the top-left corners of each type's four cells
+        const std::array<const char *, 7> places = {
+            "33,8 33,24 33,40 33,56",  "25,25 41,25 25,41 41,41", "25,17 25,33 25,49 41,17", "41,17 41,33 41,49 25,17",
+            "25,17 25,33 41,33 41,49", "41,17 41,33 25,33 25,49", "33,17 33,33 33,49 49,33"};
+        const QImage block = plat::loadBitmap(104);
+        for (int type = 0; type < 8; ++type) {
+            Rig rig;
+            Form &f = rig.f();
+            const plat::Rgb face = f.Next_fig_win->pixel(0, 0);
+            (void)f.Next_fig_win->takeInvalidated();
+            f.draw_next_figure(static_cast<Integer>(type)); // 7 is no type: nothing
+            const QImage drawn = f.Next_fig_win->image();
+            QImage blank = drawn;
+            blank.fill(plat::toQColor(face));
+            QPainter p(&blank);
+            for (const QString &c :
+                 type < 7 ? QString(places[static_cast<std::size_t>(type)]).split(' ') : QStringList()) {
+                p.drawImage(c.section(',', 0, 0).toInt(), c.section(',', 1, 1).toInt(), block);
+            }
+            p.end();
+            QVERIFY2(drawn == blank, qPrintable(QString::number(type))); // those cells, and nothing else
+            QCOMPARE(repainted(f.Next_fig_win), type < 7 ? QString("0,0 86x86; 0,0 86x86; 0,0 86x86; 0,0 86x86") : "");
+        }
+    }
+
+    void thePreviewFollowsTheGameAndF2() {
+        Rig rig(cfg_file("No", "Yes"));
+        Form &f = rig.f();
+        const plat::Rgb face = f.Next_fig_win->pixel(41, 41);
+        const auto drawn = [&] { return 82 * 82 - count(f.Next_fig_win->image(), face); };
+        QCOMPARE(rig.run("start"), QString());
+        QCOMPARE(drawn(), 0); // blank until the first figure enters
+        QCOMPARE(rig.run("enter 0"), QString());
+        QCOMPARE(drawn(), 1024);
+        rig.keys("2");
+        QCOMPARE(drawn(), 0);
+        rig.keys("2");
+        QCOMPARE(drawn(), 1024);
+        QCOMPARE(rig.run("keys 2_; until landed; enter 0"), QString());
+        QCOMPARE(drawn(), 0);                               // off: each new figure blanks it and draws nothing
+        f.Next_fig_win->setOuterGeometry(202, 251, 87, 87); // 83 wide: the centre 41.5 rounds to 42
+        f.blank_box(f.Next_fig_win, face);
+        f.draw_next_figure(1);
+        QVERIFY(f.Next_fig_win->image().copy(26, 26, 32, 32).pixel(0, 0) == plat::loadBitmap(104).pixel(0, 0) &&
+                f.Next_fig_win->pixel(25, 26) == face && f.Next_fig_win->pixel(58, 58) == face &&
+                f.Next_fig_win->pixel(57, 57) != face);
+    }
+
+    void theCupAndTheCrownAreMaskedOverThePlayArea() {
+        Rig rig;
+        Form &f = rig.f();
+        const plat::Rgb blue = plat::rgb(0, 0, 255);
+        f.Picture1->fillRect(0, 0, 160, 336, blue);
+        (void)f.Picture1->takeInvalidated();
+        f.draw_trophy(41, 46, 1);
+        f.draw_trophy(60, 26, 2);
+        f.draw_trophy(0, 0, 3); // nothing
+        QCOMPARE(repainted(f.Picture1), QString("41,46 78x76; 60,26 40x18"));
+        // inside the shapes the gold alone, around them what was there, and the crown's row below its mask ORed
+        for (const auto &[x, y, c] : {std::tuple{41 + 39, 46 + 30, plat::rgb(0xee, 0xc4, 0x49)},
+                                      {42, 47, blue},
+                                      {61, 27, blue},
+                                      {40, 46, blue},
+                                      {0, 0, blue},
+                                      {60 + 20, 26 + 10, plat::rgb(0xe5, 0xb6, 0x36)},
+                                      {80, 26 + 18, plat::rgb(0xd5, 0xa2, 0xff)}}) {
+            QCOMPARE(f.Picture1->pixel(x, y), c);
+        }
+        for (const auto &[lang, y] : {std::pair{"Eng", 46}, {"Rus", 55}}) { // higher in English: a line more
+            Rig champ(cfg_file("No", "No", "0", lang));
+            QCOMPARE(champ.run("start; set lines 49; row 19 .#######; enter 0"), QString());
+            (void)champ.f().Picture1->takeInvalidated();
+            QCOMPARE(champ.run("keys <<<_; until ending"), QString());
+            QCOMPARE(repainted(champ.f().Picture1).section("; ", -2),
+                     QString("41,%1 78x76; 60,%2 40x18").arg(y).arg(y - 20));
+        }
+    }
+
+    // ---- the message box
+
+    void promptsAreSizedToTheirTextCentredAndFramed() {
+        for (const auto &[lang, key, place] : {std::tuple{"Eng", "p", "46,159 68x18"},
+                                               {"Rus", "p", "47,159 67x18"},
+                                               {"Eng", "e", "37,159 87x18"},
+                                               {"Rus", "e", "24,159 113x18"}}) {
+            Rig rig(cfg_file("No", "No", "0", lang));
+            Form &f = rig.f();
+            QCOMPARE(rig.run(QString("start; enter 0; keys ") + key), QString());
+            QCOMPARE(where(f) + " " + rig.show("box focus"), QString(place) + " shown box");
+            QVERIFY(raised(f) && count(f.Picture2->image(), 0) > 60);
+            const QImage start = f.Picture2->image().copy(2, 2, 4, f.Picture2->image().height() - 4);
+            QCOMPARE(count(start, plat::rgb(0, 200, 200)), start.width() * start.height()); // a blank comes first
+        }
+    }
+
+    // What P, Esc, Y and N do in the box, whatever it shows.
+    void theBoxKeysActOnWhateverItShows() {
+        const char *pause = "start; enter 0; keys p", *exit = "start; enter 0; keys e",
+                   *end = "start; set next_fig 0; row 1 ...#....; until ending";
+        // steps; key; box gravity countdown input_locked msg_closed end_code play_on focus
+        for (const auto &[steps, key, after] : {std::tuple{pause, "p", "hidden on/300 on 0 0 0 -1 play"},
+                                                {pause, "e", "shown off/300 off -1 -1 0 -1 box"},
+                                                {pause, "y", "hidden off/300 off -1 -1 2 2 play"},
+                                                {pause, "n", "hidden on/300 on -1 0 2 1 play"},
+                                                {exit, "p", "shown on/300 off 0 0 0 0 box"},
+                                                {exit, "e", "shown on/300 off 0 0 0 0 box"},
+                                                {exit, "y", "hidden off/300 off 0 -1 2 2 play"},
+                                                {exit, "n", "hidden on/300 on 0 0 2 1 play"},
+                                                {end, "p", "shown off/300 off 0 0 3 -1 box"},
+                                                {end, "e", "shown off/300 off 0 -1 3 -1 box"},
+                                                {end, "y", "hidden off/300 off 0 -1 2 2 play"},
+                                                {end, "n", "hidden on/300 on 0 0 2 1 play"}}) {
+            Rig rig;
+            QCOMPARE(rig.run(QString(steps) + "; wait 250; keys " + key), QString()); // past the Pause press
+            QCOMPARE(QString(steps).right(5) + key + " " +
+                         rig.show("box gravity countdown input_locked msg_closed end_code play_on focus"),
+                     QString(steps).right(5) + key + " " + after);
+        }
+        Rig no; // after No the wait polls on, harmlessly
+        QCOMPARE(no.run(QString(exit) + "; keys n; wait 500"), QString());
+        QCOMPARE(no.show("wait wait_step game_on"), QString("on 0 -1"));
+    }
+
+    void anEventMessageGrowsTickByTick() {
+        Rig rig;
+        Form &f = rig.f();
+        f.msg_lines = "x";
+        f.open_msg(8, 8, plat::rgb(0, 200, 200), 0);
+        QCOMPARE(where(f) + " " + rig.show("box grow"), QString("78,166 4x4 shown on"));
+        f.msg_w = 108; // as if the text were 100 x 60: the width is there after 13 ticks, all after 16
+        f.msg_h = 68;
+        const std::map<int, QString> frames = {{1, "74,164 12x8"},
+                                               {2, "70,162 20x12"},
+                                               {13, "26,140 108x56"},
+                                               {15, "26,136 108x64"},
+                                               {16, "26,134 108x68"}};
+        for (int tick = 1; tick <= 16; ++tick) {
+            rig.wait(20);
+            QVERIFY(frames.count(tick) == 0 || where(f) == frames.at(tick));
+            QCOMPARE(raised(f), tick == 16);
+        }
+        QCOMPARE(rig.show("grow"), QString("off"));
+    }
+
+    void theEndMessagesOpenWithTheirTextColoursAndSize() {
+        const char *quota = "start; set lines 49; row 19 .#######; enter 0; keys <<<_; until ending";
+        // steps; language; where and how big it ends and after how many ticks; background; text colour
+        for (const auto &[steps, lang, place, back, fore] :
+             {std::tuple{"set best 500; set tenth 1", "Eng", "21,128 119x80 19", plat::rgb(0, 200, 200), plat::Rgb(0)},
+              {"", "Eng", "21,128 119x80 19", plat::rgb(200, 100, 80), plat::rgb(250, 250, 0)},
+              {"", "Rus", "15,137 131x62 16", plat::rgb(200, 100, 80), plat::rgb(250, 250, 0)},
+              {"set best 9999; set tenth 9999", "Rus", "18,137 125x62 16", plat::rgb(0, 200, 200), plat::Rgb(0)}}) {
+            Rig rig(cfg_file("No", "No", "0", lang));
+            QCOMPARE(rig.run(QString(steps) + "; " + quota), QString());
+            int ticks = 0;
+            for (; rig.f().open_win->enabled() && ticks < 100; ++ticks) {
+                rig.wait(20);
+            }
+            QCOMPARE(where(rig.f()) + QString(" %1").arg(ticks), QString(place));
+            QVERIFY(raised(rig.f()) && count(rig.f().Picture2->image(), fore) > 150);
+            QCOMPARE(rig.f().Picture2->pixel(rig.f().Picture2->image().width() / 2, 3), back);
+        }
+    }
+};
+
+QTEST_MAIN(FormTest)
+#include "test_screen.moc"
