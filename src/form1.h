@@ -83,6 +83,9 @@ public:
     // the keyboard (key-down, then the typed character, -1 for none).
     void deliverKey(int key_code, int shift = 0, int char_code = -1);
     [[nodiscard]] bool unloaded() const { return unloaded_; }
+    // The system ends the program (a signal, the user logging off): what a close does, without the question
+    // that nobody is left to answer.
+    void end_session();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -106,7 +109,7 @@ protected:
     void lift_cell(Integer i);
     void place_figure(Integer &blocked);
     void move_sideways(Integer direction, Integer &blocked);
-    void move_down(Integer mode, Integer &blocked);
+    void move_down(Integer &mode, Integer &blocked);
     void random_int(Integer lo, Integer hi, Integer &result);
 
     // ---- engine/gravity.cpp

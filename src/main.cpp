@@ -2,6 +2,7 @@
 #include "form1.h"
 
 #include "platform/real_services.h"
+#include "platform/session_end.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -9,7 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-int main(int argc, char *argv[]) {
+int main(int /*argc*/, char *argv[]) {
     // A desktop session is needed; say so plainly instead of Qt's abort message.
     const char *platform = std::getenv("QT_QPA_PLATFORM");
     if ((platform == nullptr || *platform == '\0') && std::getenv("DISPLAY") == nullptr &&
@@ -19,11 +20,14 @@ int main(int argc, char *argv[]) {
                              "xvfb-run ./clockwell\n");
         return 2;
     }
-    QApplication app(argc, argv);
+    // The game takes no command line: Qt's own options (-reverse, -style...) would change its window.
+    int no_options = 1;
+    QApplication app(no_options, argv);
     QApplication::setApplicationName(QStringLiteral("Clockwell"));
     QApplication::setApplicationVersion(QStringLiteral("2.0"));
-    plat::RealServices services(plat::chooseGameFolder());
+    plat::RealServices services(plat::chooseGameFolder(QCoreApplication::applicationDirPath()));
     auto form = start_program(services);
     services.setDialogParent(form.get());
+    const plat::SessionEnd ending([&form] { form->end_session(); });
     return QApplication::exec();
 }

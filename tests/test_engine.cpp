@@ -123,8 +123,8 @@ private Q_SLOTS:
         Form &f = rig.f();
         Integer blocked = 9;
         const auto move = [&](int how) { // 0..2 sideways in that direction, 3 down, 4 dropped
-            how < 3 ? f.move_sideways(static_cast<Integer>(how), blocked)
-                    : f.move_down(static_cast<Integer>(how - 3), blocked);
+            Integer mode = static_cast<Integer>(how - 3);
+            how < 3 ? f.move_sideways(static_cast<Integer>(how), blocked) : f.move_down(mode, blocked);
             return rig.cells() + QString(" %1").arg(blocked);
         };
         put(rig, 1, 0, "4,0 5,0 4,1 5,1", 102);
@@ -359,10 +359,17 @@ private Q_SLOTS:
     void eachKeyInEachPhase() {
         const std::array<const char *, 12> keys = {"<", ">", "^", "_", "v", "p", "e", "r", "2", "3", "+", "-"};
         // the phase's steps; what each key of the list above does there
-        for (const auto &[steps, effects] : {std::pair{"wait 250", "- - - - - - - start next sound level level"},
-                                             {"wait 250; keys r; wait 300", "- - - - - - - - next sound - -"},
-                                             {"start; enter 0", "move move turn drop drop pause exit - next sound - -"},
-                                             {"start; land 0 _", "- - - - - - - - - - - -"}}) {
+        for (const auto &[steps, effects] :
+             {std::pair{"wait 250", "- - - - - - - start next sound level level"},
+              {"wait 250; keys r; wait 300", "- - - - - - - - next sound - -"},
+              {"start; enter 0", "move move turn drop drop pause exit - next sound - -"},
+              {"start; land 0 _", "- - - - - - - - - - - -"},
+              // after Esc on a pause box and the pause ended, the figure obeys as before
+              {"start; enter 0; keys p; wait 250; keys e; wait 250; keys p",
+               "move move turn drop drop pause exit - next sound - -"},
+              // the end of the game running: its message acknowledged, the blocks bursting
+              {"start; set next_fig 0; row 1 ...#....; until ending; until grown; keys e; wait 150",
+               "- - - - - - - - next sound - -"}}) {
             for (std::size_t k = 0; k < keys.size(); ++k) {
                 Rig rig;
                 Form &f = rig.f();
@@ -404,6 +411,26 @@ private Q_SLOTS:
         QCOMPARE(rig.run("keys _; until landed"), QString());
         rig.svc.onPump = nullptr;
         QCOMPARE(rig.cells(), QString("5,16 5,17 5,18 5,19"));
+
+        // Keys in the pump of a single row's step: a drop makes it a drop to the floor, a pause stops the gravity.
+        for (const auto &[key, after] :
+             {std::pair{"_", "4,16 4,17 4,18 4,19 -1 on/300"}, {"p", "4,2 4,3 4,4 4,5 0 off/300"}}) {
+            Rig one;
+            QCOMPARE(one.run("start; enter 0; wait 250"), QString());
+            one.svc.onPump = [&](int) {
+                one.svc.onPump = nullptr;
+                one.svc.post([&] { one.keys(key); });
+            };
+            for (const int ms : {100, *key == 'p' ? 1000 : 0}) { // paused, it stays so
+                one.wait(ms);
+                QCOMPARE(one.cells() + " " + one.show("need_fig gravity"), QString(after));
+            }
+        }
+        Rig reset; // the countdown reaching 0 in the drop of a landing that empties the well: the Reset wins
+        QCOMPARE(reset.run("start; row 19 ####....; enter 0; keys ^>>>; set time_left 1; wait 690"), QString());
+        reset.svc.setPumpCost(10);
+        QCOMPARE(reset.run("keys _; until landed; wait 400"), QString());
+        QCOMPARE(reset.show("time_over time_left wait game_on"), QString("0 200 off -1"));
 
         Rig clock; // the countdown reaching 0 inside a drop ends the game once the drop is done
         QCOMPARE(clock.run("start; enter 0; set time_left 1; wait 690"), QString()); // the drop starts at 900

@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 extern "C" int fuzz_scores_input(const std::uint8_t *data, std::size_t size);
@@ -63,10 +64,10 @@ struct FileSizeLimit {
 class FormTest : public QObject {
     Q_OBJECT
 
-    // A result of 500 entered as ANN; the save comes with the cursor tick after Enter.
+    // A result of 500 entered as BOB; the save comes with the cursor tick after Enter.
     static void enterResult(Rig &rig) {
         rig.f().show_scores(500, 1);
-        rig.type("ANN");
+        rig.type("BOB");
         rig.key(plat::kVkReturn, 13);
         rig.wait(400);
     }
@@ -102,14 +103,25 @@ class FormTest : public QObject {
 
 public:
     static int runChild(const QByteArray &scenario) {
+        const QStringList folders = qEnvironmentVariable("CLOCKWELL_CHILD_FOLDER").split(':');
+        if (scenario == "readonly") { // a result and a setting saved in each folder, then where the files go
+            for (const QString &folder : folders.mid(0, 2)) {
+                Rig rig(QByteArray(), QByteArray(), false);
+                rig.svc.setProgramFolder(folder);
+                rig.reload();
+                enterResult(rig);
+                rig.keys("3");
+                rig.f().close();
+                std::printf("%s\n", qPrintable(rig.said().join('|')));
+            }
+            std::printf("%d %d\n", plat::chooseGameFolder(folders[0]) == folders[0],
+                        plat::chooseGameFolder(folders[2]).startsWith(qEnvironmentVariable("HOME") + "/.local/share/"));
+            return 0;
+        }
         Rig rig(QByteArray(), QByteArray(), false);
-        rig.svc.setProgramFolder(qEnvironmentVariable("CLOCKWELL_CHILD_FOLDER"));
+        rig.svc.setProgramFolder(folders[0]);
         Form &f = rig.reload();
-        if (scenario == "readonly") {
-            enterResult(rig);
-            rig.keys("3");
-            f.close();
-        } else { // fonts: a game to its exit prompt, a box sized to its text
+        { // fonts: a game to its exit prompt, a box sized to its text
             rig.start();
             rig.enter(0);
             rig.keys("e");
@@ -124,16 +136,69 @@ public:
     }
 
 private Q_SLOTS:
-    void aFolderThatMayNotBeWritten() {
+    // As a normal user: a folder that may not be written, and read-only files in one that may. Their files are
+    // read, each save fails with the system's words and leaves every file byte for byte and inode for inode, and
+    // the game keeps them beside it: only a folder that holds neither and cannot be written sends it elsewhere.
+    void filesThatMayNotBeWritten() {
+        Rig locked(cfg_file("No", "No", "3"), someScores(), false),
+            readonly(cfg_file("No", "No", "3"), someScores(), false);
+        QTemporaryDir empty, home;
+        for (const char *name : {"zweb.cfg", "zweb.sco"}) {
+            QVERIFY(QFile::setPermissions(readonly.path(name), QFileDevice::Permissions(0x4444)));
+        }
+        QVERIFY(QFile::setPermissions(locked.dir.path(), QFileDevice::Permissions(0x5555)) &&
+                QFile::setPermissions(readonly.dir.path(), QFileDevice::Permissions(0x7777)) &&
+                QFile::setPermissions(empty.path(), QFileDevice::Permissions(0x5555)) &&
+                QFile::setPermissions(home.path(), QFileDevice::Permissions(0x7777)));
+        const auto inodes = [&] {
+            QString out;
+            for (const Rig *rig : {&locked, &readonly}) {
+                for (const char *name : {"zweb.cfg", "zweb.sco"}) {
+                    struct stat st {};
+                    ::stat(QFile::encodeName(rig->path(name)).constData(), &st);
+                    out += QString(" %1 %2 ").arg(st.st_ino).arg(st.st_mode, 0, 8) + rig->read(name).toHex();
+                }
+            }
+            return out;
+        };
+        const QString before = inodes();
+        QProcessEnvironment env;
+        env.insert("HOME", home.path());
+        const QString out = child("readonly", locked.dir.path() + ":" + readonly.dir.path() + ":" + empty.path(), env);
+        QFile::setPermissions(locked.dir.path(), QFileDevice::Permissions(0x7755));
+        const QString denied = error_text(EACCES),
+                      saves = QString("48 %1|16 Error: Can't write File 'zweb.sco'|16 %1\n").arg(denied);
+        QCOMPARE(out, saves + saves + "1 1 (exit 0)");
+        QCOMPARE(inodes(), before);
+        QCOMPARE(QDir(locked.dir.path()).entryList(QDir::Files | QDir::Hidden).size() +
+                     QDir(readonly.dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
+                 4);
+    }
+
+    // A settings file that is a link is written through it; a score file with a second name is written in
+    // place, so both names see the new table; a link to a device is a damaged file, replaced by a file.
+    void linkedAndSharedFiles() {
         Rig rig(cfg_file("No", "No", "3"), someScores(), false);
-        QVERIFY(QFile::setPermissions(rig.dir.path(), QFileDevice::Permissions(0x5555)));
-        const QString out = child("readonly", rig.dir.path());
-        QFile::setPermissions(rig.dir.path(), QFileDevice::Permissions(0x7755));
-        const QString denied = error_text(EACCES);
-        QCOMPARE(out, QString("48 %1|16 Error: Can't write File 'zweb.sco'|16 %1 (exit 0)").arg(denied));
-        QCOMPARE(rig.read("zweb.sco"), someScores());
-        QCOMPARE(rig.read("zweb.cfg"), cfg_file("No", "No", "3"));
-        QCOMPARE(QDir(rig.dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+        QTemporaryDir other;
+        QVERIFY(QFile::rename(rig.path("zweb.cfg"), other.filePath("settings")) &&
+                QFile::link(other.filePath("settings"), rig.path("zweb.cfg")) &&
+                ::link(QFile::encodeName(rig.path("zweb.sco")).constData(),
+                       QFile::encodeName(other.filePath("table")).constData()) == 0);
+        rig.reload();
+        enterResult(rig);
+        rig.keys("3");
+        rig.f().close();
+        QCOMPARE(rig.said(), QStringList());
+        QVERIFY(QFileInfo(rig.path("zweb.cfg")).isSymLink());
+        QFile settings(other.filePath("settings")), table(other.filePath("table"));
+        QVERIFY(settings.open(QIODevice::ReadOnly) && table.open(QIODevice::ReadOnly));
+        QCOMPARE(settings.readAll(), cfg_file("Yes", "No", "3"));
+        QCOMPARE(table.readAll().mid(14, 4), QByteArray("BOB\0", 4));
+        Rig device(cfg_file(), QByteArray(), false);
+        QVERIFY(QFile::link("/dev/zero", device.path("zweb.sco")));
+        device.reload();
+        QCOMPARE(device.said(), QStringList{"48 Incorrect file zweb.sco! Create new zweb.sco."});
+        QVERIFY(!QFileInfo(device.path("zweb.sco")).isSymLink() && device.read("zweb.sco").size() == 34);
     }
 
     void aReadOnlyFileSystemWithoutTheFiles() {
@@ -180,7 +245,7 @@ private Q_SLOTS:
         QCOMPARE(sco.said(), QStringList{"48 " + error_text(ENOENT)});
         enterResult(sco); // the next look makes a new file, as on a first start, and the result goes in
         QCOMPARE(sco.said(1), QStringList{"48 File " + sco.dir.path() + "/zweb.sco not found! Create new zweb.sco."});
-        QCOMPARE(sco.read("zweb.sco").mid(14, 8), bytes("ANN\0\5\0\0\n"));
+        QCOMPARE(sco.read("zweb.sco").mid(14, 8), bytes("BOB\0\5\0\0\n"));
     }
 
     void aWriteCutShortLeavesTheOldFile() {

@@ -7,11 +7,15 @@
 #include "platform/device_sound.h"
 #include "platform/real_services.h"
 #include "platform/resources.h"
+#include "platform/session_end.h"
 
 #include <QDirIterator>
 #include <QKeyEvent>
+#include <QMessageBox>
+#include <QTimer>
 
 #include <cerrno>
+#include <csignal>
 #include <iconv.h>
 
 class FormTest : public QObject {
@@ -61,6 +65,43 @@ class FormTest : public QObject {
     }
 
 private Q_SLOTS:
+    // The desktop's message box: the style's icon and buttons, the text shown as it is, and Esc on a question
+    // answering No, as its No button does.
+    void realMessageBoxes() {
+        plat::RealServices real;
+        QStringList seen;
+        for (const int style : {48, 16, 36}) {
+            QTimer::singleShot(0, [&] {
+                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                QVERIFY(box != nullptr);
+                seen << words(box->icon(), box->buttons().size(), box->textFormat(), box->text(), box->windowTitle());
+                QTest::keyClick(box, Qt::Key_Escape);
+            });
+            seen << QString::number(real.messageBox("<b>x</b>", style, "Clockwell"));
+        }
+        QCOMPARE(seen.join('|'),
+                 QString("2 1 0 <b>x</b> Clockwell|1|3 1 0 <b>x</b> Clockwell|1|4 2 0 <b>x</b> Clockwell|7"));
+    }
+
+    // SIGTERM, SIGINT and SIGHUP end the session through the event loop, not inside the signal handler.
+    void theSessionEndsBetweenTwoEvents() {
+        int ended = 0;
+        struct sigaction old {
+        }, now{};
+        ::sigaction(SIGTERM, nullptr, &old);
+        {
+            const plat::SessionEnd ending([&] { ++ended; });
+            for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+                const int before = ended;
+                std::raise(signal);
+                QCOMPARE(ended, before);
+                QVERIFY(QTest::qWaitFor([&] { return ended == before + 1; }, 2000));
+            }
+        }
+        ::sigaction(SIGTERM, nullptr, &now);
+        QVERIFY(now.sa_handler == old.sa_handler); // given back when it goes
+    }
+
     // Both clocks: due order (ties in the order they were scheduled), no tick at interval 0, a new interval
     // restarts the count, enabling twice changes nothing; the virtual pump runs what falls due within it.
     void timersOfBothClocks() {
@@ -135,10 +176,10 @@ private Q_SLOTS:
                          codes(Qt::Key_Escape, Qt::AltModifier, "\x1b"), codes(Qt::Key(0x41d), {}, "н"),
                          codes(Qt::Key(0x417), {}, "З"), codes(Qt::Key_Z, {}, "z"), codes(Qt::Key_5, {}, "5"),
                          codes(Qt::Key_unknown, {}, "€"), codes(Qt::Key_unknown, {}, "中"),
-                         codes(Qt::Key_Shift, Qt::ShiftModifier, "")})
+                         codes(Qt::Key_Shift, Qt::ShiftModifier, ""), codes(Qt::Key_Delete, {}, "\x7f")})
                 .join(' '),
             QString("37/0/-1 107/0/43 187/1/43 109/0/45 114/0/-1 65/2/1 13/0/13 8/0/8 27/4/27 89/0/237 80/0/199 "
-                    "90/0/122 53/0/53 0/0/136 0/0/301 16/0/-1"));
+                    "90/0/122 53/0/53 0/0/136 0/0/301 16/0/-1 0/0/-1"));
     }
 
     void theKeyboardGoesToTheFocusedBoxAndAHiddenBoxLetsGo() {
@@ -170,7 +211,9 @@ private Q_SLOTS:
         plat::PosixFileSystem disk;
         const QString path = rig.path("f");
         QCOMPARE(plat::joinPath(rig.dir.path(), "f"), path);
-        QVERIFY(!disk.writeAll(path, "old"));
+        QVERIFY(!disk.writeAll(path, "old") && QFile::setPermissions(path, QFileDevice::Permissions(0x6600)));
+        QVERIFY(!disk.writeAll(path, "old")); // the new file keeps the old one's mode
+        QCOMPARE(int(QFile::permissions(path)) & 0x7777, 0x6600);
         QCOMPARE(*disk.readAll(path).value, QByteArray("old"));
         QCOMPARE(*disk.size(path).value, qint64(3));
         QVERIFY(disk.exists(path) && disk.exists(rig.dir.path()) && !disk.exists(path + "x"));

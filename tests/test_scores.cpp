@@ -60,7 +60,8 @@ private Q_SLOTS:
                  {"five digits", scoreFile(QStringList(nine) << "Ann 12345"), -4},
                  {"bytes after the tenth", scoreFile(ten) + bytes("junk\0\0\1\1\1\1\1\1\n"), 0},
                  {"nine records", scoreFile(nine), -3},
-                 {"the last 0x0A missing", scoreFile(ten).chopped(1), -4}}) {
+                 {"the last 0x0A missing", scoreFile(ten).chopped(1), -4},
+                 {"a byte above 9", scoreFile(nine) + bytes("Ann\0\x63\x63\x63\x63\n"), 0}}) {
             Rig rig;
             rig.write("zweb.sco", file);
             QCOMPARE(QString("%1: %2").arg(name).arg(rig.f().check_score_file()),
@@ -69,11 +70,14 @@ private Q_SLOTS:
         Rig none;
         QFile::remove(none.path("zweb.sco"));
         QCOMPARE(none.f().check_score_file(), Integer(-1));
-        const scores::Parsed p =
-            scores::parse(bytes("###ZWEBSCO###\0Bob\0\1\2\0\n\xc6\xb8\0\n\0\0\n") + kDefault.mid(20));
+        // Every byte before the 0x0A is a digit, one above 9 too; past the table's 9999 the score stays there.
+        const scores::Parsed p = scores::parse(bytes("###ZWEBSCO###\0Bob\0\1\2\0\n\xc6\xb8\0\n\0\0\n\0\x0b\n\0\1\x0c\n"
+                                                     "\0\x63\x63\x63\x63\n") +
+                                               kDefault.mid(26));
         QCOMPARE(words(p.code, p.table.names[0], p.table.values[0], p.table.names[1], p.table.values[1],
-                       p.table.names[2].size(), p.table.values[2]),
-                 QString("0 Bob 120 Жё 0 0 0"));
+                       p.table.names[2].size(), p.table.values[2], p.table.values[3], p.table.values[4],
+                       p.table.values[5]),
+                 QString("0 Bob 120 Жё 0 0 0 11 22 9999"));
     }
 
     void theWriterWritesDigitsAsValues() {
@@ -194,11 +198,11 @@ private Q_SLOTS:
         rig.type("A");
         const QImage a = box.image(); // the cursor erased, the name drawn
         QCOMPARE(count(a, QRect(15 + 11, 28, 8, 19), ink), 0);
-        rig.type("b");
+        rig.type("V"); // a pair of letters that a kerned font would draw closer
         rig.key(plat::kVkBack, 8);
-        QVERIFY(box.image() == a && f.name_cut == "b"); // the letter and the cursor gone without a trace
-        rig.type("\"nn Жёя#~12");
-        QCOMPARE(f.name_text + "|" + QString::number(f.name_count), QString("A nn Жёя|9"));
+        QVERIFY(box.image() == a && f.name_cut == "V"); // the letter and the cursor gone without a trace
+        rig.type("\"mm Жёя#~12");
+        QCOMPARE(f.name_text + "|" + QString::number(f.name_count), QString("A mm Жёя|9"));
         rig.key(plat::kVkBack, 8);
         rig.script({{"keys e", "msg_closed name_entry_on", "0 -1"}}); // Esc does nothing while a name is typed
         rig.key(plat::kVkBack, 8);
@@ -206,12 +210,28 @@ private Q_SLOTS:
         QCOMPARE(count(box.image(), field, ink), 0);
         QCOMPARE(rig.read("zweb.sco"), kDefault); // not before the next tick
         rig.wait(200);
-        const QByteArray saved = bytes("###ZWEBSCO###\0A nn \xc6\0\5\0\0\n") + QByteArray("\0\0\n", 3).repeated(9);
+        const QByteArray saved = bytes("###ZWEBSCO###\0A mm \xc6\0\5\0\0\n") + QByteArray("\0\0\n", 3).repeated(9);
         QCOMPARE(rig.read("zweb.sco"), saved);
         QCOMPARE(rig.show("name_entry_on box cursor menus faces"), QString("0 hidden off on 021100"));
-        QCOMPARE(table(f).section('|', 0, 1), QString("A nn Ж:500|........:0"));
+        QCOMPARE(table(f).section('|', 0, 1), QString("A mm Ж:500|........:0"));
         rig.wait(1000);
         QCOMPARE(rig.read("zweb.sco"), saved);
+    }
+
+    // Y and N answer the box whatever it shows, the name box too, and the letter is then typed into the name.
+    void yAndNAnswerTheNameBoxAsAnyOther() {
+        for (const auto &[letter, after] :
+             {std::pair{"y", "hidden off/300 off -1 2 -1 play"}, {"n", "hidden on/300 on 0 2 -1 play"}}) {
+            Rig rig;
+            rig.script({{(QString("scores 7; type ") + letter).toLatin1().constData(),
+                         "box gravity countdown msg_closed end_code name_entry_on focus", after}});
+            QCOMPARE(rig.f().name_text, QString(letter));
+        }
+        Rig gone; // a result that the table on disk no longer takes asks for no name: the buttons come back
+        QCOMPARE(gone.run("start; set lines 49; row 19 .#######; row 18 ..######; enter 0; keys <<<_; until ending"),
+                 QString());
+        gone.write("zweb.sco", scoreFile(QStringList(10, "Max 9999")));
+        gone.script({{"keys e; wait 900", "game_on name_entry_on end_code menus faces", "0 0 1 on 021100"}});
     }
 
     void theCharactersANameMayHold() {

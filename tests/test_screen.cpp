@@ -193,12 +193,17 @@ private Q_SLOTS:
         Rig rig;
         Form &f = rig.f();
         const plat::Rgb blue = plat::rgb(0, 0, 255);
+        (void)f.Picture1->takePendingRepaint();
         f.Picture1->fillRect(0, 0, 160, 336, blue);
+        QVERIFY(f.Picture1->takePendingRepaint().isEmpty()); // drawing calls alone reach the image, not the screen
         (void)f.Picture1->takeInvalidated();
         f.draw_trophy(41, 46, 1);
         f.draw_trophy(60, 26, 2);
         f.draw_trophy(0, 0, 3); // nothing
         QCOMPARE(repainted(f.Picture1), QString("41,46 78x76; 60,26 40x18"));
+        // The crown's row below its mask reaches the screen only with the next repaint of its place.
+        const QRegion pending = f.Picture1->takePendingRepaint();
+        QVERIFY(pending.contains(QPoint(80, 43)) && !pending.contains(QPoint(80, 44)));
         // inside the shapes the gold alone, around them what was there, and the crown's row below its mask ORed
         for (const auto &[x, y, c] : {std::tuple{41 + 39, 46 + 30, plat::rgb(0xee, 0xc4, 0x49)},
                                       {42, 47, blue},

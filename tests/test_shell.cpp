@@ -7,6 +7,7 @@
 #include "shell/about_dialogs.h"
 
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 
 #include <cerrno>
@@ -108,6 +109,11 @@ private Q_SLOTS:
                     {"wait 200; click pause", "box input_locked", "hidden 0"},
                     {"wait 200; keys e", "faces", "221022"}, // the exit prompt greys Pause, No brings it back
                     {"keys n", "faces", "201022"}});
+        // Only Start looks at its greyed state when its press ends; Pause and the level buttons come back raised.
+        rig.script({{"wait 200; click pause", "faces", "211022"}});
+        rig.f().disable_knoppause();
+        rig.script({{"wait 200", "faces", "201022"},
+                    {"wait 200; click pause", "box input_locked", "shown -1"}}); // greyed: nothing
     }
 
     void realClicksReachTheButtonsAndTheMenus() {
@@ -118,6 +124,15 @@ private Q_SLOTS:
         QTest::mouseClick(f.knopsound, Qt::LeftButton, {}, QPoint(20, 10));
         QTest::mouseClick(f.knopnext, Qt::RightButton, {}, QPoint(20, 10));
         QCOMPARE(rig.show("level sound_on next_on"), QString("1 -1 0"));
+        QTest::mousePress(f.knopnext, Qt::LeftButton, {}, QPoint(20, 10)); // a click acts as the button is let go
+        QCOMPARE(rig.show("next_on"), QString("0"));
+        QTest::mouseRelease(f.knopnext, Qt::LeftButton, {}, QPoint(60, 10)); // and not off the button
+        QTest::mouseClick(f.knopsound, Qt::LeftButton, {}, QPoint(20, 10));  // a double click, as the desktop gives
+        QMouseEvent twice(QEvent::MouseButtonDblClick, QPointF(20, 10), f.knopsound->mapToGlobal(QPointF(20, 10)),
+                          Qt::LeftButton, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(f.knopsound, &twice); // it, is one click
+        QTest::mouseRelease(f.knopsound, Qt::LeftButton, {}, QPoint(20, 10));
+        QCOMPARE(rig.show("next_on sound_on"), QString("0 0"));
         f.mnu_eng->trigger();
         QCOMPARE(f.Label_lines->caption(), QString("Lines"));
         f.mnu_about->trigger();
@@ -192,9 +207,11 @@ private Q_SLOTS:
             QCOMPARE(a->size(), QSize(281, 357));
             QCOMPARE(a->pos(), f.pos());
             QCOMPARE(QStringList({geometry(a->picIcon), geometry(a->lblTitle), geometry(a->lbltit1),
-                                  geometry(a->lblVersion), geometry(a->lblCpr), geometry(a->cmdOK)})
+                                  geometry(a->lblVersion), geometry(a->lblCpr), geometry(a->lbldescription),
+                                  geometry(a->Lblcont), geometry(a->cmdOK)})
                          .join("; "),
-                     QString("16,18 36x36; 61,16 99x16; 152,17 89x17; 61,38 155x15; 16,64 251x15; 96,322 84x23"));
+                     QString("16,18 36x36; 61,16 99x16; 152,17 89x17; 61,38 155x15; 16,64 251x15; 16,88 249x166; "
+                             "16,256 249x36; 96,322 84x23"));
             QCOMPARE(QStringList({a->windowTitle(), a->lblTitle->text(), a->lbltit1->text(), a->lblVersion->text()})
                          .join('|'),
                      rus ? QString("О Clockwell|Clockwell|for Windows|Версия 2.0")
@@ -210,7 +227,9 @@ private Q_SLOTS:
             f.mnu_about_Click(); // again while open: the same box
             QCOMPARE(f.about_box.data(), a);
             const QImage shot = a->grab().toImage();
-            QVERIFY(shot.pixel(100, 307) == qRgb(128, 128, 128) && shot.pixel(100, 308) == qRgb(255, 255, 255));
+            const QRgb face = shot.pixel(100, 310); // the separator: grey, then white over it, without its end
+            QVERIFY(shot.pixel(100, 307) == qRgb(255, 255, 255) && shot.pixel(100, 308) == face &&
+                    shot.pixel(264, 307) == face && shot.pixel(263, 307) == qRgb(255, 255, 255));
             QTest::keyClick(a, rus ? Qt::Key_Escape : Qt::Key_Return);
             QVERIFY(!a->isVisible());
         }
@@ -242,10 +261,25 @@ private Q_SLOTS:
                              "144,165 144,197 27,32 23x26 27,64 23x26 27,96 23x26 27,128 23x26 8,160 44x26 8,192 44x26 "
                              "116,32 23x24 116,64 23x24 116,96 23x24 116,128 23x24 116,160 23x24 110,192 29x26"));
             const QImage shot = k->grab().toImage();
-            for (const auto &[x, y] : {std::pair{60, 140}, {66, 144}, {66, 166}, {60, 172}}) { // the Drop bracket
-                QCOMPARE(shot.pixel(x, y), qRgb(0, 0, 0));
+            QString marks; // the Drop bracket without its open ends, and the separator: grey from 8, white from 16
+            for (const auto &[x, y] : {std::pair{60, 140},
+                                       {66, 144},
+                                       {66, 147},
+                                       {66, 148},
+                                       {66, 166},
+                                       {60, 172},
+                                       {56, 172},
+                                       {10, 232},
+                                       {100, 232},
+                                       {197, 232},
+                                       {100, 233}}) {
+                const QRgb c = shot.pixel(x, y);
+                marks += c == qRgb(0, 0, 0)         ? '#'
+                         : c == qRgb(128, 128, 128) ? 'g'
+                         : c == qRgb(255, 255, 255) ? 'w'
+                                                    : '.';
             }
-            QCOMPARE(shot.pixel(100, 232), qRgb(128, 128, 128));
+            QCOMPARE(marks, QString("###.##.gw.."));
             QTest::keyClick(k, rus ? Qt::Key_Return : Qt::Key_Escape);
             QVERIFY(!k->isVisible());
         }

@@ -120,10 +120,11 @@ void Form1::move_sideways(Integer direction, Integer &blocked) {
     place_figure(blocked);
 }
 
-void Form1::move_down(Integer mode, Integer &blocked) {
+void Form1::move_down(Integer &mode, Integer &blocked) {
     do {
         // Keys, the countdown and a close request get their turn before
-        // every row, so they can act between two rows of a drop.
+        // every row, so they can act between two rows of a drop; a drop
+        // asked for there turns the step it happens in into a drop.
         svc.pumpEvents();
         for (Integer i = 0; i < 4; ++i) {
             lift_cell(i);

@@ -103,7 +103,10 @@ void Form1::Play_Tmr_Vert_Timer() {
 
     if (lines < lvl_lines[static_cast<std::size_t>(level)]) {
         if (time_over == kFalse) {
-            Play_Tmr_Vert->setEnabled(true);
+            // A pause taken while the step let events run has stopped the gravity; it stays stopped.
+            if (!(Picture2->shown() && play_on != 0 && input_locked == kTrue && !Timer1->enabled())) {
+                Play_Tmr_Vert->setEnabled(true);
+            }
             return;
         }
         Timer1->setEnabled(false);

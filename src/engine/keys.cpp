@@ -8,11 +8,12 @@ void Form1::Picture1_KeyDown(Integer key_code, Integer /*shift*/) {
         return;
     }
     Integer blocked = 0;
-    // Once the end-of-game message is acknowledged (or the exit answered
-    // Yes) the figure is no longer under control: a pause or exit box
-    // opened during the explosion would stay over the score table and keep
-    // the keyboard.
-    if (input_locked == kFalse && game_on == kTrue && msg_closed == kFalse) {
+    // While the end of a game runs (its message acknowledged, the wait
+    // bursting the blocks) the figure is gone: a move would lift the blocks
+    // it was drawn over, and a pause or exit box would stay over the score
+    // table with the keyboard and start the gravity again on an answer.
+    const bool ending = msg_closed == kTrue && Timer_Wait->enabled();
+    if (input_locked == kFalse && game_on == kTrue && !ending) {
         switch (key_code) {
         case plat::kVkLeft:
             move_sideways(0, blocked);

@@ -102,8 +102,9 @@ void Form1::Timer_Wait_Timer() {
             blank_box(Picture1, static_cast<Long>(plat::rgb(0, 0, 0)));
             show_scores(score, end_code);
             game_on = kFalse;
-            // After a name entry, storing the name brings the buttons back.
-            if (end_code != 1) {
+            // After a name entry, storing the name brings the buttons back; a result that no longer enters
+            // the table as it now stands on disk asks for no name, and they come back here.
+            if (end_code != 1 || name_entry_on == kFalse) {
                 set_menu_enabled(HLP, true);
                 set_menu_enabled(LNGTT, true);
                 buttons_idle();

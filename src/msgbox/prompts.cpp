@@ -32,7 +32,9 @@ void Form1::ask_exit() {
     draw_msg(2, 0, 0, 0, static_cast<Long>(kPromptBack), static_cast<Long>(kPromptFore), text);
     // P must do nothing while the question waits.
     disable_knoppause();
-    // The end-of-game wait polls for the answer Yes.
+    // The end-of-game wait polls for this prompt's answer Yes; an Esc once
+    // given to a pause box must not answer it.
+    msg_closed = kFalse;
     Timer_Wait->setInterval(100);
     Timer_Wait->setEnabled(true);
     wait_step = 0;
@@ -74,10 +76,8 @@ void Form1::Picture2_KeyDown(Integer key_code, Integer /*shift*/) {
         break;
     case plat::kVkY:
     case plat::kVkN:
-        // The letters of a name being typed are not answers.
-        if (name_entry_on == kTrue) {
-            break;
-        }
+        // Answers whatever the box shows, a name being typed included: the
+        // letter still reaches the name afterwards, as its key press.
         play_on = key_code == plat::kVkY ? 2 : 1;
         close_prompt();
         break;

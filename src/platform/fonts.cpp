@@ -25,6 +25,9 @@ QFont gameFont(const QString &requested, double points, bool bold, bool antialia
         f.setStyleHint(QFont::SansSerif);
     }
     f.setHintingPreference(QFont::PreferFullHinting);
+    // Text is erased by printing it again after what stands before it: without kerning a letter lands in the
+    // same place whether or not a neighbour follows it.
+    f.setKerning(false);
     f.setStyleStrategy(antialiased ? QFont::PreferAntialias : QFont::NoAntialias);
     return f;
 }

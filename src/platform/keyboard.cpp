@@ -97,6 +97,8 @@ int charCodeOf(const QKeyEvent &event) {
         return 8;
     case Qt::Key_Escape:
         return 27;
+    case Qt::Key_Delete:
+        return -1; // it types no character, whatever text the system gives it
     default:
         break;
     }

@@ -136,10 +136,12 @@ void PictureBox::line(double x1, double y1, double x2, double y2, Rgb color) {
     if (ay == by && ax != bx) {
         // The end point is left out, whichever way the line runs.
         fillRect(ax < bx ? ax : bx + 1, ay - off, ax < bx ? bx : ax + 1, ay - off + w, color);
+        changed();
         return;
     }
     if (ax == bx && ay != by) {
         fillRect(ax - off, ay < by ? ay : by + 1, ax - off + w, ay < by ? by : ay + 1, color);
+        changed();
         return;
     }
     if (ax == bx && ay == by) {
@@ -160,6 +162,7 @@ void PictureBox::filledBox(double x1, double y1, double x2, double y2, Rgb color
     const int r = toPixel(std::max(x1, x2));
     const int b = toPixel(std::max(y1, y2));
     fillRect(l, t, r + 1, b + 1, color);
+    changed();
 }
 
 void PictureBox::fillRect(int left, int top, int right, int bottom, Rgb color) {
@@ -172,7 +175,6 @@ void PictureBox::fillRect(int left, int top, int right, int bottom, Rgb color) {
         auto *row = reinterpret_cast<QRgb *>(image_.scanLine(y));
         std::fill(row + r.left(), row + r.right() + 1, c);
     }
-    changed();
 }
 
 void PictureBox::blit(int x, int y, int w, int h, const QImage &source, Rop op) {
@@ -198,7 +200,6 @@ void PictureBox::blit(int x, int y, int w, int h, const QImage &source, Rop op) 
             }
         }
     }
-    changed();
 }
 
 void PictureBox::invalidate(const QRect &rect) {
@@ -209,6 +210,7 @@ void PictureBox::invalidate(const QRect &rect) {
         invalidated_.remove(0, kKept / 2);
     }
     invalidated_.push_back(rect);
+    pending_ += rect.translated(frame_, frame_);
     update(rect.translated(frame_, frame_));
 }
 
@@ -235,6 +237,7 @@ void PictureBox::takeFocus() { focus_.give(this); }
 bool PictureBox::hasKeyFocus() const { return focus_.holder() == this; }
 
 void PictureBox::paintEvent(QPaintEvent * /*event*/) {
+    pending_ = QRegion();
     QPainter p(this);
     if (frame_ > 0) {
         // Sunken 3-D border: dark above and left, light below and right.

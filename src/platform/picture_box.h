@@ -8,10 +8,12 @@
 #include <QFont>
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 #include <QVector>
 #include <QWidget>
 
 #include <functional>
+#include <utility>
 
 namespace plat {
 
@@ -67,7 +69,8 @@ public:
     void line(double x1, double y1, double x2, double y2, Rgb color);
     // A filled box with both corners included.
     void filledBox(double x1, double y1, double x2, double y2, Rgb color);
-    // A solid fill of [left, right) x [top, bottom).
+    // A solid fill of [left, right) x [top, bottom), and a block copy: both go into the image alone, as the
+    // system's drawing calls do; the screen shows them where invalidate() asks for it.
     void fillRect(int left, int top, int right, int bottom, Rgb color);
     void blit(int x, int y, int w, int h, const QImage &source, Rop op);
 
@@ -75,6 +78,8 @@ public:
     // so tests can see which rectangles a drawing operation refreshed.
     void invalidate(const QRect &rect);
     [[nodiscard]] QVector<QRect> takeInvalidated();
+    // What the next paint will bring to the screen, in the widget's coordinates; taking it starts afresh.
+    [[nodiscard]] QRegion takePendingRepaint() { return std::exchange(pending_, QRegion()); }
 
     [[nodiscard]] const QImage &image() const { return image_; }
     [[nodiscard]] Rgb pixel(int x, int y) const;
@@ -98,7 +103,10 @@ protected:
 
 private:
     void resizeImage(int w, int h);
-    void changed() { update(); }
+    void changed() {
+        pending_ = rect();
+        update();
+    }
 
     KeyboardFocus &focus_;
     int frame_;
@@ -108,6 +116,7 @@ private:
     QFont font_;
     int draw_width_ = 1;
     QVector<QRect> invalidated_;
+    QRegion pending_;
 };
 
 } // namespace plat

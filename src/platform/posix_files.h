@@ -1,6 +1,8 @@
 // Files on the local disk, with the operating system's error numbers and
 // descriptions. A write goes to a temporary file beside the target, is
-// flushed to the disk and only then renamed over the target.
+// flushed to the disk and only then renamed over the target, keeping its
+// permissions; a link is written through, a read-only file is refused, and
+// a file with several names is written in place.
 #pragma once
 
 #include "services.h"

@@ -10,6 +10,7 @@
 #include <QTime>
 #include <QTimer>
 
+#include <fcntl.h>
 #include <unistd.h>
 #include <utility>
 
@@ -55,9 +56,11 @@ private:
 
 } // namespace
 
-QString chooseGameFolder() {
-    QString beside = QCoreApplication::applicationDirPath();
-    if (::access(QFile::encodeName(beside).constData(), W_OK) == 0) {
+QString chooseGameFolder(const QString &beside) {
+    // The files beside the program are the game's, writable or not; only a folder that holds neither and
+    // cannot take them (an installed copy) sends the game to the player's own data folder.
+    const bool files = QFile::exists(beside + "/zweb.cfg") || QFile::exists(beside + "/zweb.sco");
+    if (files || ::faccessat(AT_FDCWD, QFile::encodeName(beside).constData(), W_OK, AT_EACCESS) == 0) {
         return beside;
     }
     QString own = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
@@ -88,6 +91,7 @@ QString RealServices::programFolder() { return folder_.isEmpty() ? QCoreApplicat
 int RealServices::messageBox(const QString &text, int style, const QString &title) {
     QMessageBox box(dialog_parent_);
     box.setWindowTitle(title);
+    box.setTextFormat(Qt::PlainText); // a folder's name is shown as it is, never as markup
     box.setText(text);
     switch (style) {
     case kMsgCritical:

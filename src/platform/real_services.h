@@ -41,10 +41,11 @@ private:
     bool busy_ = false;
 };
 
-// Where the game keeps zweb.cfg and zweb.sco: beside the executable, as
-// long as that folder can be written; an installed copy in a system folder
-// uses the player's own data folder (~/.local/share/Clockwell) instead.
-QString chooseGameFolder();
+// Where the game keeps zweb.cfg and zweb.sco: beside the executable, unless
+// that folder holds neither file and cannot be written (an installed copy in
+// a system folder), which uses the player's own data folder
+// (~/.local/share/Clockwell) instead.
+QString chooseGameFolder(const QString &beside);
 
 // Creates the sound player of this machine, or one that plays nothing when
 // there is no usable audio output.

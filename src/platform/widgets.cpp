@@ -102,9 +102,17 @@ void ImageArray::paintEvent(QPaintEvent * /*event*/) {
     p.drawImage(0, 0, faces_[static_cast<size_t>(top)].picture);
 }
 
-void ImageArray::mousePressEvent(QMouseEvent *event) {
+void ImageArray::mousePressEvent(QMouseEvent *event) { pressed_ = event->button() == Qt::LeftButton; }
+
+// The second press of a double click is no click of its own: a switch toggles once.
+void ImageArray::mouseDoubleClickEvent(QMouseEvent * /*event*/) { pressed_ = false; }
+
+// A click is a press and its release over the button, as on any desktop button.
+void ImageArray::mouseReleaseEvent(QMouseEvent *event) {
     const int top = topFace();
-    if (event->button() == Qt::LeftButton && top >= 0 && onClick) {
+    const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    pressed_ = false;
+    if (click && top >= 0 && onClick) {
         onClick(top);
     }
 }

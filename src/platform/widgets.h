@@ -48,6 +48,8 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     struct Face {
@@ -56,6 +58,7 @@ private:
     };
     void fitSize();
     std::vector<Face> faces_;
+    bool pressed_ = false;
 };
 
 } // namespace plat

@@ -2,6 +2,8 @@
 
 #include "platform/cp1251.h"
 
+#include <algorithm>
+
 namespace scores {
 
 namespace {
@@ -75,15 +77,12 @@ Parsed parse(const QByteArray &bytes, const QByteArray &magic_text) {
             if (b == kEnd) {
                 break;
             }
-            if (b > 9) {
-                result.code = kBadScore;
-                return result;
-            }
-            value = value * 10 + b;
+            value = value * 10 + b; // every byte a digit, also one above 9
         }
         const auto place_index = static_cast<std::size_t>(r);
         result.table.names[place_index] = name;
-        result.table.values[place_index] = static_cast<std::int16_t>(value);
+        // Digits above 9 can make more than a table holds: the score is kept at its ceiling.
+        result.table.values[place_index] = static_cast<std::int16_t>(std::min(value, int{kMaxScore}));
         result.records = r + 1;
     }
     return result;

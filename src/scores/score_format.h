@@ -25,7 +25,7 @@ enum Check : std::int16_t {
     kMissing = -1,
     kBadMagic = -2,   // the text before the first 0x00 is not the magic, or it has no 0x00
     kLongName = -3,   // a name of more than 8 bytes, or one that the file ends inside
-    kBadScore = -4,   // more than four bytes before the 0x0A, a byte that is no digit, or no 0x0A
+    kBadScore = -4,   // more than four bytes before the 0x0A, or no 0x0A
     kUnreadable = -5, // the file could not be read (the caller has reported why)
 };
 

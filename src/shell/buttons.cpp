@@ -192,33 +192,19 @@ void Form1::knopnext_Click(Integer /*index*/) { toggle_next(); }
 
 void Form1::knop_prs_Timer() {
     knop_prs->setEnabled(false);
-    // A button greyed while it showed its pressed face comes back greyed:
-    // Start always is (the game it started greyed it), and Pause can be when
-    // the game ends or the exit prompt opens within the 200 ms of its press.
-    const auto release = [](plat::ImageArray *button, Integer enabled) {
-        if (enabled == kFalse) {
-            button->setFaceVisible(0, false);
-            button->setFaceVisible(2, true);
-        } else {
-            button->setFaceVisible(0, true);
-        }
-        button->setFaceVisible(1, false);
-    };
+    // Only Start asks whether it is still enabled: the game it started has greyed it. The others come back
+    // raised, as their press left them.
     if (knopstart_prs == kTrue) {
-        release(knopstart, knopstart_en);
+        knopstart->setFaceVisible(knopstart_en == kFalse ? 2 : 0, true);
+        knopstart->setFaceVisible(1, false);
         knopstart_prs = kFalse;
     }
-    if (knoppause_prs == kTrue) {
-        release(knoppause, knoppause_en);
-        knoppause_prs = kFalse;
-    }
-    if (knopup_prs == kTrue) {
-        release(knopup, knopup_en);
-        knopup_prs = kFalse;
-    }
-    if (knopdown_prs == kTrue) {
-        release(knopdown, knopdown_en);
-        knopdown_prs = kFalse;
+    for (auto [button, pressed] :
+         {std::pair{knoppause, &knoppause_prs}, {knopup, &knopup_prs}, {knopdown, &knopdown_prs}}) {
+        if (*pressed == kTrue) {
+            swap_faces(button, 0, 1);
+            *pressed = kFalse;
+        }
     }
     knop_busy = kFalse;
 }

@@ -98,6 +98,12 @@ QString version_text() {
 
 const QColor kBlack(0, 0, 0);
 
+// A straight line of one pixel that leaves out its end point, as the window system's lines do.
+void line(QPainter &p, const QColor &colour, int x1, int y1, int x2, int y2) {
+    p.setPen(colour);
+    p.drawLine(x1, y1, x2 - (x2 > x1) + (x2 < x1), y2 - (y2 > y1) + (y2 < y1));
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- About box
@@ -135,13 +141,11 @@ frmAbout::frmAbout(QWidget *owner) : QDialog(owner) {
                                "за любые последствия исполь- зования этой программы.",
                                "   The program is absolutely free. You can use it as you like. The author is not "
                                "responsible for any consequences of using this program.");
-    // Two pixels taller than its design size: our fonts need them for the
-    // eleventh line of the Russian text; the panel below moves down as much.
-    lbldescription = make_label(this, QRect(16, 88, 249, 168), arial, 10, false, kBlack, first + "\n" + second);
+    lbldescription = make_label(this, QRect(16, 88, 249, 166), arial, 10, false, kBlack, first + "\n" + second);
     lbldescription->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     make_panel(lbldescription);
 
-    Lblcont = make_label(this, QRect(16, 258, 249, 36), arial, 9.75, false, kBlack,
+    Lblcont = make_label(this, QRect(16, 256, 249, 36), arial, 9.75, false, kBlack,
                          tr2("Вопросы и замечания:\nтрекер задач проекта Clockwell",
                              "Questions and bug reports:\nthe Clockwell project's issue tracker"));
     Lblcont->setAlignment(Qt::AlignCenter);
@@ -153,12 +157,10 @@ frmAbout::frmAbout(QWidget *owner) : QDialog(owner) {
 
 void frmAbout::paintEvent(QPaintEvent *event) {
     QDialog::paintEvent(event);
-    // An etched separator above the button.
+    // The separator above the button: a grey line, and a white one at the same place.
     QPainter p(this);
-    p.setPen(QColor(128, 128, 128));
-    p.drawLine(16, 307, 264, 307);
-    p.setPen(QColor(255, 255, 255));
-    p.drawLine(16, 308, 264, 308);
+    line(p, QColor(128, 128, 128), 16, 307, 264, 307);
+    line(p, QColor(255, 255, 255), 16, 307, 264, 307);
 }
 
 // --------------------------------------------------------- Control-keys box
@@ -354,16 +356,13 @@ void frmAbout1::paintEvent(QPaintEvent *event) {
     QDialog::paintEvent(event);
     QPainter p(this);
     // The bracket that joins the two Drop keys to their one caption.
-    p.setPen(QColor(0, 0, 0));
-    p.drawLine(56, 140, 66, 140);
-    p.drawLine(66, 140, 66, 148);
-    p.drawLine(66, 162, 66, 172);
-    p.drawLine(66, 172, 56, 172);
-    // The separator above the button.
-    p.setPen(QColor(128, 128, 128));
-    p.drawLine(8, 232, 197, 232);
-    p.setPen(palette().color(QPalette::Base));
-    p.drawLine(16, 233, 197, 233);
+    line(p, Qt::black, 56, 140, 66, 140);
+    line(p, Qt::black, 66, 140, 66, 148);
+    line(p, Qt::black, 66, 162, 66, 172);
+    line(p, Qt::black, 66, 172, 56, 172);
+    // The separator above the button: grey from x 8, the window colour over it from x 16.
+    line(p, QColor(128, 128, 128), 8, 232, 197, 232);
+    line(p, palette().color(QPalette::Base), 16, 232, 197, 232);
 }
 
 // ------------------------------------------------------------ menu commands

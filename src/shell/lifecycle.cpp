@@ -5,6 +5,7 @@
 #include "shell/about_dialogs.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 
 #include <array>
 
@@ -62,6 +63,18 @@ void Form1::Form_Unload(Integer & /*cancel*/) {
     if (keys_box) {
         keys_box->close();
     }
+}
+
+void Form1::end_session() {
+    for (plat::Timer *t : {Play_Tmr_Vert.get(), knop_prs.get(), Stk_output.get(), open_win.get(), Timer1.get(),
+                           Timer_Wait.get(), Timer2.get()}) {
+        t->setEnabled(false);
+    }
+    Integer cancel = 0;
+    Form_Unload(cancel);  // the settings, when they changed; a game or a name being typed is given up
+    quit_pending = kTrue; // a gravity step waiting in its event pump ends the run when it resumes
+    close();
+    QCoreApplication::exit(0); // every event loop ends, a message box's too
 }
 
 void Form1::unload_main_window() {

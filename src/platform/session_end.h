@@ -1,0 +1,28 @@
+// The end of a session: SIGTERM, SIGINT, SIGHUP, or the session manager asking the program to quit at
+// logout. The signal handler only writes a byte into a pipe; the end itself runs on the user-interface thread,
+// between two events, like any other handler.
+#pragma once
+
+#include <QObject>
+
+#include <csignal>
+#include <functional>
+
+class QSocketNotifier;
+
+namespace plat {
+
+class SessionEnd : public QObject {
+public:
+    explicit SessionEnd(std::function<void()> end);
+    ~SessionEnd() override;
+    SessionEnd(const SessionEnd &) = delete;
+    SessionEnd &operator=(const SessionEnd &) = delete;
+
+private:
+    std::function<void()> end_;
+    QSocketNotifier *notifier_ = nullptr;
+    struct sigaction old_[3]{};
+};
+
+} // namespace plat
