@@ -95,4 +95,24 @@ key Return # Yes
 for _ in $(seq 50); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done
 ! kill -0 "$game" 2>/dev/null || fail "Yes on the close question did not end the program"
 ! grep -qiE 'error|asan|runtime error' "$work/game.log" || { cat "$work/game.log"; fail "the game printed errors"; }
-echo "e2e: a close during a game asks, and Yes ends it; passed"
+echo "e2e: a close during a game asks, and Yes ends it"
+# Ended by the system: the program leaves as if closed (status 0, changed settings saved, nothing left behind),
+# during a game and with the close question open.
+ended() {
+  kill "-$1" "$game"
+  for _ in $(seq 50); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done
+  wait "$game" && rc=0 || rc=$?
+  [ "$rc" = 0 ] || fail "SIG$1 $2 ended the program with status $rc"
+}
+start
+key F2 Return
+sleep 1
+ended TERM "during a game"
+grep -q $'Next>\r\nNo' "$work/zweb.cfg" || fail "SIGTERM lost the changed setting"
+[ "$(ls "$work" | sort | tr '\n' ' ')" = "clockwell game.log shot.png zweb.cfg zweb.sco " ] || fail "files left: $(ls "$work")"
+start
+key Return
+sleep 1
+! close_window || fail "a close during a game did not ask first"
+ended HUP "with the close question open"
+echo "e2e: ended by SIGTERM and SIGHUP as if closed; passed"
