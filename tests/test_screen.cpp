@@ -140,6 +140,23 @@ private Q_SLOTS:
         QCOMPARE(f.Picture2->pixel(2, 2), plat::rgb(9, 9, 9));
     }
 
+    // Whatever a key or a step of gravity did, the play area shows what a full redraw of the well would.
+    void theScreenFollowsEveryMoveTurnAndStep() {
+        for (int type = 0; type < 7; ++type) {
+            Rig rig;
+            Form &f = rig.f();
+            QCOMPARE(rig.run(QString("start; enter %1").arg(type)), QString());
+            for (const char k : std::string("<<<<^>>>>>>^<<<<<<^>>>>>>^v<<<_")) {
+                const char key[2] = {k, 0};
+                rig.keys(key);
+                rig.wait(k == 'v' || k == '_' ? 300 : 0);
+                const QImage shown = f.Picture1->image();
+                f.redraw_well();
+                QVERIFY2(f.Picture1->image() == shown, key);
+            }
+        }
+    }
+
     void thePreviewShowsTheNextFigureAboutItsCentre() {
         // the top-left corners of each type's four cells
         const std::array<const char *, 7> places = {

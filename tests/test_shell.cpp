@@ -221,8 +221,9 @@ private Q_SLOTS:
                 text.startsWith(rus ? "  Clockwell от классического blockfall от" : "  Clockwell differs from the"));
             QVERIFY(text.section('\n', 1).startsWith(rus ? "   Вы можете использовать" : "   The program is absolut"));
             QCOMPARE(words(a->lblTitle->palette().color(QPalette::WindowText).name(), a->lblTitle->font().pixelSize(),
-                           a->lbltit1->font().pixelSize(), a->lblVersion->font().pixelSize()),
-                     QString("#e60000 16 15 13"));
+                           a->lbltit1->font().pixelSize(), a->lblVersion->font().pixelSize(),
+                           a->lblCpr->font().pixelSize()),
+                     QString("#e60000 16 15 13 13"));
             QVERIFY(a->lblTitle->font().bold() && !a->lbltit1->font().bold() && a->cmdOK->isDefault());
             f.mnu_about_Click(); // again while open: the same box
             QCOMPARE(f.about_box.data(), a);
@@ -241,25 +242,28 @@ private Q_SLOTS:
             rig.f().Ctrls_Click();
             frmAbout1 *k = rig.f().keys_box;
             QCOMPARE(k->size(), QSize(207, 283));
-            QStringList labels{k->windowTitle(), k->lblTitle->text()},
+            QStringList labels{k->windowTitle(),
+                               k->lblTitle->text() + QString::number(k->lblTitle->font().pixelSize())},
                 places{geometry(k->lblTitle), geometry(k->cmdOK)};
             for (const QLabel *l : k->Label1) {
                 labels << QString(l->text()).replace('\n', ' ');
-                places << QString("%1,%2").arg(l->x()).arg(l->y());
+                places << geometry(l);
             }
             for (const QLabel *key : k->keys) {
                 places << geometry(key);
             }
             QCOMPARE(labels.join('|'),
-                     rus ? QString("Clockwell: yпр. клавиши|Управляющие клавиши:|Влево|Вправо|Вращать|"
+                     rus ? QString("Clockwell: yпр. клавиши|Управляющие клавиши:15|Влево|Вправо|Вращать|"
                                    "Уронить|Пуск игры|Пауза|Следущ. Вкл/Выкл|Звук Вкл/Выкл|Уровень+|"
                                    "Уровень-|Выход")
-                         : QString("Clockwell: control keys|Control keys:|Left|Right|Rotate|Drop|"
+                         : QString("Clockwell: control keys|Control keys:15|Left|Right|Rotate|Drop|"
                                    "Start game|Pause|Next On/Off|Sound On/Off|Level+|Level-|Exit"));
             QCOMPARE(places.join(' '),
-                     QString("8,8 189x16 60,248 84x23 55,37 55,69 55,102 56,148 56,190 144,36 144,60 144,93 144,132 "
-                             "144,165 144,197 27,32 23x26 27,64 23x26 27,96 23x26 27,128 23x26 8,160 44x26 8,192 44x26 "
-                             "116,32 23x24 116,64 23x24 116,96 23x24 116,128 23x24 116,160 23x24 110,192 29x26"));
+                     QString("8,8 189x16 60,248 84x23 55,37 54x15 55,69 54x15 55,102 54x15 56,148 53x15 56,190 35x33 "
+                             "144,36 60x16 144,60 %1x33 144,93 57x31 144,132 60x15 144,165 60x15 144,197 60x15 "
+                             "27,32 23x26 27,64 23x26 27,96 23x26 27,128 23x26 8,160 44x26 8,192 44x26 "
+                             "116,32 23x24 116,64 23x24 116,96 23x24 116,128 23x24 116,160 23x24 110,192 29x26")
+                         .arg(rus ? 53 : 49)); // widened to its longest Russian word
             const QImage shot = k->grab().toImage();
             QString marks; // the Drop bracket without its open ends, and the separator: grey from 8, white from 16
             for (const auto &[x, y] : {std::pair{60, 140},
@@ -306,8 +310,9 @@ private Q_SLOTS:
             const int w = size[0].toInt(), h = size[1].toInt(), r = w - 1, b = h - 1;
             const QImage img = frmAbout1::keyPicture(key, w, h);
             const auto hex = [&](int x, int y) { return QString::number(img.pixel(x, y), 16); };
-            QCOMPARE(words(hex(0, 0), hex(1, 1), hex(2, b / 2), hex(r - 1, b / 2), hex(r / 2, b - 2), hex(3, 3)),
-                     QString("ff000000 ffffffff ffffffff ff808080 ff808080 ffe1e5b0"));
+            QCOMPARE(words(hex(0, 0), hex(1, 1), hex(2, b / 2), hex(1, b - 3), hex(r - 2, 1), hex(r - 1, 1),
+                           hex(r - 1, b / 2), hex(r / 2, b - 2), hex(3, 3)),
+                     QString("ff000000 ffffffff ffffffff ffffffff ffffffff ff808080 ff808080 ff808080 ffe1e5b0"));
             int ink = 0;
             QRect box;
             for (int y = 3; y < b - 2; ++y) {
@@ -360,7 +365,8 @@ private Q_SLOTS:
         f.show();
         const QImage shot = f.Next_fig_win->grab().toImage(); // the preview's sunken frame
         const auto hex = [&](int x, int y) { return QString::number(shot.pixel(x, y), 16); };
-        QCOMPARE(words(hex(0, 0), hex(1, 1), hex(85, 85), hex(84, 84)), QString("ff808080 ff404040 ffffffff ffdfdfdf"));
+        QCOMPARE(words(hex(0, 0), hex(5, 1), hex(1, 5), hex(85, 85), hex(84, 84)),
+                 QString("ff808080 ff404040 ff404040 ffffffff ffdfdfdf"));
     }
 
     void soundCuesCutEachOtherAndLongClipsLoadOnlyWithTheSoundOn() {
