@@ -2,7 +2,7 @@
 """Mutation check: plants one small fault at a time in src/*.cpp, rebuilds the
 build tree incrementally, runs ctest, and counts the faults the suite catches.
 
-  tools/mutation.py [--build DIR] [--seed N] [--count N] [--list] [--only TEXT]
+  tools/mutation.py [--build DIR] [--seed N] [--count N] [--list] [--only TEXT] [--by-test]
 
 Faults: a comparison or logic operator swapped (== !=, < <=, > >=, && ||),
 a binary + or - swapped, an integer constant one up or one down, true/false and
@@ -14,6 +14,10 @@ A mutant is killed when the build succeeds and some test fails (or times out),
 survives when every test passes, and is not compiled when the build fails.
 The kill rate counts the compiled mutants only. Every result is also written,
 one line each, to DIR/mutation-results.txt.
+
+With --by-test every suite runs to its end for each mutant, and the line of a
+killed mutant names the test functions that failed: a function that is the only
+one to catch some mutant earns its lines; one that never is may be redundant.
 """
 import argparse
 import os
@@ -121,6 +125,33 @@ def tests_pass(build_dir, timeout):
     return run(cmd, timeout * 4) == 0
 
 
+def failing_tests(build_dir, timeout, exclude):
+    """Every suite to its end: the failed test functions as suite:function (suite alone for a crash), or None
+    when all passed."""
+    cmd = ["ctest", "--test-dir", str(build_dir), "-j", str(os.cpu_count() or 2), "--output-on-failure",
+           "--timeout", str(timeout)] + (["-E", exclude] if exclude else [])
+    try:
+        done = subprocess.run(cmd, cwd=ROOT, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=timeout * 8)
+    except subprocess.TimeoutExpired:
+        return ["(timeout)"]
+    if done.returncode == 0:
+        return None
+    text = done.stdout.decode("utf-8", "replace")
+    failed = []
+    suite = "?"
+    for line in text.split("\n"):
+        if m := re.search(r"Test +#\d+: (\S+) ", line):
+            suite = m.group(1)
+        if m := re.match(r"(?:FAIL!|QFATAL|XPASS) +: \w+::(\w+)\(", line):
+            failed.append(f"{suite}:{m.group(1)}")
+        elif m := re.search(r"e2e: FAIL: (.*)", line):
+            failed.append(f"e2e:{m.group(1)[:40]}")
+    for m in re.finditer(r"\d+ - (\S+) \(", text[text.rfind("The following tests FAILED"):]):
+        if not any(f.startswith(m.group(1) + ":") for f in failed):
+            failed.append(m.group(1))
+    return sorted(set(failed))
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     ap.add_argument("--build", default=str(ROOT / "build-ci"), help="configured build tree (default build-ci)")
@@ -129,6 +160,8 @@ def main():
     ap.add_argument("--timeout", type=int, default=300, help="seconds per test")
     ap.add_argument("--only", help="keep the sites whose file path contains this text")
     ap.add_argument("--list", action="store_true", help="print the sample and stop")
+    ap.add_argument("--by-test", action="store_true", help="name the test functions that catch each mutant")
+    ap.add_argument("--exclude", help="with --by-test: leave out the suites that match this ctest regex")
     args = ap.parse_args()
     build_dir = Path(args.build).resolve()
 
@@ -159,10 +192,12 @@ def main():
         assert line[col:col + len(old)] == old, (rel, n, col, old)
         lines[n] = line[:col] + new + line[col + len(old):]
         path.write_text("\n".join(lines), encoding="utf-8")
+        caught = []
         try:
             if not build(build_dir):
                 result = "not compiled"
-            elif tests_pass(build_dir, args.timeout):
+            elif (caught := failing_tests(build_dir, args.timeout, args.exclude) if args.by_test else
+                  (None if tests_pass(build_dir, args.timeout) else [])) is None:
                 result = "survived"
                 survivors.append(f"{rel}:{n + 1}: {line.strip()}   [{old} -> {new}]")
             else:
@@ -171,6 +206,8 @@ def main():
             path.write_text(original, encoding="utf-8")  # a new mtime: the next build recompiles it
         counts[result] += 1
         entry = f"{i:3} {result:12} {rel}:{n + 1}:{col + 1} {old} -> {new}   {line.strip()}"
+        if caught:
+            entry += "\n      caught by " + " ".join(caught)
         print(entry, flush=True)
         report.write(entry + "\n")
         report.flush()
