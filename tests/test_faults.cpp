@@ -44,21 +44,6 @@ QString child(const char *scenario, const QString &folder, const QProcessEnviron
     return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed() + QString(" (exit %1)").arg(p.exitCode());
 }
 
-// Lowers the largest file this process may write, so writes past it fail with EFBIG.
-struct FileSizeLimit {
-    rlimit old{};
-    explicit FileSizeLimit(rlim_t bytes) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &old);
-        rlimit lim = old;
-        lim.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &lim);
-    }
-    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &old); }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-};
-
 } // namespace
 
 class FormTest : public QObject {
@@ -74,26 +59,14 @@ class FormTest : public QObject {
 
     // A few edits of a file: bytes changed, put in, taken out, the file cut or lengthened.
     static QByteArray damaged(QByteArray b, std::mt19937 &gen, const QByteArray &alphabet) {
-        const auto at = [&](qsizetype n) {
-            return n <= 0 ? 0 : static_cast<qsizetype>(gen() % static_cast<unsigned>(n));
-        };
         for (int e = 1 + static_cast<int>(gen() % 3); e > 0; --e) {
-            const char c = alphabet[at(alphabet.size())];
-            switch (gen() % 4) {
-            case 0:
-                b.insert(at(b.size() + 1), c);
-                break;
-            case 1:
-                b.remove(at(b.size()), 1);
-                break;
-            case 2:
-                b.truncate(at(b.size() + 1));
-                break;
-            default:
-                if (!b.isEmpty()) {
-                    b[at(b.size())] = c;
-                }
-            }
+            const auto at = static_cast<qsizetype>(gen() % static_cast<unsigned>(b.size() + 1));
+            const char c = alphabet[static_cast<qsizetype>(gen() % static_cast<unsigned>(alphabet.size()))];
+            const unsigned kind = gen() % 4;
+            b = kind == 0   ? b.insert(at, c)
+                : kind == 1 ? b.remove(at, 1)
+                : kind == 2 ? b.left(at)
+                            : b.replace(at, 1, QByteArray(1, c));
         }
         return b;
     }
@@ -118,20 +91,13 @@ public:
                         plat::chooseGameFolder(folders[2]).startsWith(qEnvironmentVariable("HOME") + "/.local/share/"));
             return 0;
         }
-        Rig rig(QByteArray(), QByteArray(), false);
+        Rig rig(QByteArray(), QByteArray(), false); // fonts: a game to its exit prompt, a box sized to its text
         rig.svc.setProgramFolder(folders[0]);
         Form &f = rig.reload();
-        { // fonts: a game to its exit prompt, a box sized to its text
-            rig.start();
-            rig.enter(0);
-            rig.keys("e");
-            std::printf("substitute %d box %dx%d\n", plat::substituteAvailable("MS Sans Serif") ? 1 : 0,
-                        f.Picture2->width(), f.Picture2->height());
-            rig.keys("y");
-            rig.wait(2000);
-            std::printf("game %d\n", f.game_on);
-        }
-        std::printf("%s\n", qPrintable(rig.said().join('|')));
+        const QString failed = rig.run("start; enter 0; keys e");
+        std::printf("substitute %d box %dx%d%s\n", plat::substituteAvailable("MS Sans Serif") ? 1 : 0,
+                    f.Picture2->width(), f.Picture2->height(), qPrintable(failed + rig.run("keys y; wait 2000")));
+        std::printf("game %d\n%s\n", f.game_on, qPrintable(rig.said().join('|')));
         return 0;
     }
 
@@ -201,15 +167,19 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo(device.path("zweb.sco")).isSymLink() && device.read("zweb.sco").size() == 34);
     }
 
-    void aReadOnlyFileSystemWithoutTheFiles() {
+    // A whole game all the same, to its table, with the sound on the real player and no device to play it.
+    void aReadOnlyFileSystemWithoutTheFilesAndNoSoundDevice() {
+        const std::unique_ptr<plat::SoundSink> sink = plat::createDeviceSoundSink(); // outlives the window
         Rig rig(QByteArray(), QByteArray(), false);
         rig.disk.rules = {{'w', "zweb.cfg", EROFS}, {'w', "zweb.sco", EROFS}};
-        Form &f = rig.reload();
+        rig.svc.setSoundSink(sink.get());
+        Form &f = rig.reload(); // the default settings: sound on
         const QString dir = rig.dir.path();
         QCOMPARE(rig.said(), (QStringList{"48 File " + dir + "/zweb.cfg not found! Create default zweb.cfg.",
                                           "48 File " + dir + "/zweb.sco not found! Create new zweb.sco.",
                                           "48 " + error_text(EROFS), "48 " + error_text(ENOENT)}));
-        QVERIFY(rig.start() && rig.play_out(400 * 1000)); // a whole game all the same, to its table
+        QVERIFY(rig.start() && rig.play_out(400 * 1000));
+        QCOMPARE(rig.show("game_on lines"), QString("0 50"));
         f.close();
         QCOMPARE(rig.said(5).last(), "16 " + error_text(EROFS));
         QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList());
@@ -221,7 +191,8 @@ private Q_SLOTS:
             QVERIFY(QFile::remove(rig.path(name)) && QDir(rig.dir.path()).mkpath(QString(name) + "/keep"));
         }
         Form &f = rig.reload();
-        QCOMPARE(rig.said(), (QStringList{kIncorrectCfg, "48 " + error_text(EISDIR)}));
+        QCOMPARE(rig.said(), (QStringList{"48 Configuration file is incorrect! Create default configuration.",
+                                          "48 " + error_text(EISDIR)}));
         enterResult(rig);
         f.close();
         QCOMPARE(rig.said(2), (QStringList{"48 " + error_text(EISDIR), "48 " + error_text(EISDIR),
@@ -250,12 +221,15 @@ private Q_SLOTS:
 
     void aWriteCutShortLeavesTheOldFile() {
         Rig rig(cfg_file("No", "No", "3"), someScores());
-        {
-            FileSizeLimit limit(20); // both files are longer than this
-            enterResult(rig);
-            rig.keys("3");
-            rig.f().close();
-        }
+        rlimit old{}, small{};
+        std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails with EFBIG instead
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        small = {20, old.rlim_max}; // both files are longer than this
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        enterResult(rig);
+        rig.keys("3");
+        rig.f().close();
+        ::setrlimit(RLIMIT_FSIZE, &old);
         QCOMPARE(rig.said(), (QStringList{"48 " + error_text(EFBIG), "16 Error: Can't write File 'zweb.sco'",
                                           "16 " + error_text(EFBIG)}));
         QCOMPARE(rig.read("zweb.sco"), someScores());
@@ -265,9 +239,8 @@ private Q_SLOTS:
 
     // Fonts are looked up once per process: a child runs with a font configuration of no fonts at all.
     void noFontsOfTheFamiliesAsked() {
-        QTemporaryDir dir;
+        QTemporaryDir dir; // the game's folder too
         QVERIFY(QDir(dir.path()).mkpath("fonts"));
-        Rig files(cfg_file(), scores::defaultFile(), false);
         QFile conf(dir.filePath("fonts.conf"));
         QVERIFY(conf.open(QIODevice::WriteOnly));
         conf.write(QString("<?xml version=\"1.0\"?><fontconfig><dir>%1/fonts</dir><cachedir>%1</cachedir></fontconfig>")
@@ -277,20 +250,9 @@ private Q_SLOTS:
         QProcessEnvironment env;
         env.insert("FONTCONFIG_FILE", conf.fileName());
         env.insert("QT_QPA_FONTDIR", dir.filePath("fonts"));
-        const QString out = child("fonts", files.dir.path(), env);
+        const QString out = child("fonts", dir.path(), env);
         QVERIFY2(out.startsWith("substitute 0 box ") && out.contains("game 0") && out.endsWith("(exit 0)"),
                  qPrintable(out));
-    }
-
-    void aWholeGameOnTheDeviceSoundPlayerWithoutADevice() {
-        Rig rig(cfg_file("Yes"), scores::defaultFile(), false);
-        std::unique_ptr<plat::SoundSink> sink = plat::createDeviceSoundSink();
-        rig.svc.setSoundSink(sink.get());
-        rig.reload();
-        QVERIFY(rig.start() && rig.play_out(400 * 1000));
-        QCOMPARE(rig.show("game_on lines"), QString("0 50"));
-        QCOMPARE(rig.said(), QStringList());
-        rig.form.reset();
     }
 
     void randomValidAndDamagedScoreFiles() {
@@ -321,9 +283,6 @@ private Q_SLOTS:
             feed(fuzz_config_input, i % 3 == 0 ? file : damaged(file, gen, "\r\n>#ZWEBCFG.e-1Yes"));
         }
     }
-
-private:
-    const QString kIncorrectCfg = "48 Configuration file is incorrect! Create default configuration.";
 };
 
 int main(int argc, char **argv) {

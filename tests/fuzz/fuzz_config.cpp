@@ -19,9 +19,8 @@ class ConfigForm : public Form1 {
 public:
     using Form1::cfg_path;
     using Form1::Form1;
-    using Form1::load_config;
     using Form1::save_config;
-    // The settings as the reader finds them before it runs, then as it leaves them.
+    // The settings as the reader leaves them, from a known start.
     std::array<Integer, 5> read() {
         sound_on = next_on = level = settings_changed = kFalse;
         lang_rus = kTrue;
@@ -39,11 +38,6 @@ void require(bool ok, const char *what, const QByteArray &input) {
 
 } // namespace
 
-// The font libraries keep memory for the life of the process; the fuzzer looks for leaks at its end.
-extern "C" const char *__lsan_default_suppressions() { // NOLINT(bugprone-reserved-identifier): the sanitizer's name
-    return "leak:libfontconfig.so\nleak:libfreetype.so\nleak:libglib-2.0.so\nleak:libdbus-1.so\n";
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     static int argc = 1;
     static char name[] = "fuzz_config";
@@ -52,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         qputenv("QT_QPA_PLATFORM", "offscreen");
         new QApplication(argc, argv); // never torn down, like the window: a driver's application may go first
     }
-    // In memory where the system has it: every accepted input is written back, and a write is flushed to disk.
+    // In memory where the system has it: every accepted input is written back.
     static QTemporaryDir &dir = *new QTemporaryDir(QDir("/dev/shm").exists() ? "/dev/shm/fuzz_config-XXXXXX" : "");
     static plat::VirtualServices &svc = *new plat::VirtualServices(dir.path());
     static ConfigForm &f = *[] {

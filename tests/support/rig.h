@@ -42,23 +42,41 @@ template <std::size_t N> QByteArray bytes(const char (&text)[N]) { return {text,
 
 // Numbers and texts as words joined by blanks, for comparing many values in one line.
 inline QString word(const QString &s) { return s; }
-template <typename N, typename = std::enable_if_t<std::is_arithmetic_v<N> || std::is_enum_v<N>>> QString word(N n) {
-    if constexpr (std::is_floating_point_v<N>) {
-        return QString::number(n);
-    } else {
-        return QString::number(static_cast<qint64>(n));
-    }
+inline QString word(double n) { return QString::number(n); }
+template <typename N> std::enable_if_t<std::is_integral_v<N> || std::is_enum_v<N>, QString> word(N n) {
+    return QString::number(static_cast<qint64>(n));
 }
 template <typename... A> QString words(const A &...a) { return QStringList{word(a)...}.join(' '); }
+
+// The colours of an image at "x,y x,y ...", as hex words without the alpha ("0" for black).
+inline QString pixels(const QImage &img, const QString &points) {
+    QStringList out;
+    for (const QString &p : points.split(' ')) {
+        out << QString::number(img.pixel(p.section(',', 0, 0).toInt(), p.section(',', 1, 1).toInt()) & 0xFFFFFFU, 16);
+    }
+    return out.join(' ');
+}
+
+// How many pixels of the image, or of the rectangle, have this colour.
+inline int count(const QImage &img, const QColor &colour, QRect r = {}) {
+    r = r.isNull() ? img.rect() : r;
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        for (int x = r.left(); x <= r.right(); ++x) {
+            n += img.pixel(x, y) == colour.rgb() ? 1 : 0;
+        }
+    }
+    return n;
+}
 
 // "Error N: description" as this system words errno N.
 inline QString error_text(int err) {
     return QString("Error %1: %2").arg(err).arg(plat::errorFromErrno(err).description);
 }
 
-// Files on the real disk, failing where a rule says: op 'e' (exists), 's' (size), 'r' (read), 'w' (write) or
-// 'd' (delete), for a path ending in `file`, with errno `err`. An 'e' rule with err 0 deletes the file right
-// after it was seen to exist, as another program might.
+// Files on the real disk, failing where a rule says: op 's' (size), 'r' (read) or 'w' (write), for a path
+// ending in `file`, with errno `err`; op 'e' deletes the file right after it was seen to exist, as another
+// program might.
 class FakeDisk : public plat::PosixFileSystem {
 public:
     struct Rule {
@@ -87,9 +105,6 @@ public:
     std::optional<plat::FileError> writeAll(const QString &p, const QByteArray &b) override {
         ++writes;
         return hit('w', p) > 0 ? plat::errorFromErrno(hit('w', p)) : Posix::writeAll(p, b);
-    }
-    std::optional<plat::FileError> remove(const QString &p) override {
-        return hit('d', p) > 0 ? plat::errorFromErrno(hit('d', p)) : Posix::remove(p);
     }
 
 private:
@@ -239,12 +254,12 @@ struct Rig {
         for (const QString &name : QString(names).split(' ')) {
             if (const auto i = flag_names.indexOf(name); i >= 0) {
                 out << QString::number(f.*kFlags[static_cast<std::size_t>(i)]);
+            } else if (name == "end_code") {
+                out << QString::number(f.end_code);
             } else if (timers.count(name) != 0) {
                 const plat::Timer &t = *(f.*timers.at(name));
                 out << QString(t.enabled() ? "on" : "off") +
                            (name == "gravity" ? QString("/%1").arg(t.interval()) : "");
-            } else if (name == "end_code") {
-                out << QString::number(f.end_code);
             } else if (name == "box" || name == "focus") {
                 out << (name == "box" ? (f.Picture2->shown() ? "shown" : "hidden")
                                       : (f.Picture2->hasKeyFocus()   ? "box"
@@ -277,7 +292,7 @@ struct Rig {
     //   land T K         enter T, keys K, until it lands or the game ends  row Y P   a row as row() makes it
     //   set NAME V       a number of show()'s list (and next_fig, best, tenth) is set to V
     //   click B          button B (start pause sound next up down) is clicked
-    //   until C [MS]     until C: landed, ending (the wait runs), over (back to idle), grown (the box is whole)
+    //   until C [MS]     until C: landed, ending (the wait runs), grown (the box is whole)
     //   close yes|no     a close request answered so         scores S   show_scores(S, 1): a result is placed
     QString run(const QString &steps) {
         for (const QString &step : steps.split(';', Qt::SkipEmptyParts)) {
@@ -313,8 +328,7 @@ struct Rig {
                 const auto cond = [&] {
                     return a == "landed"   ? g.need_fig == kTrue
                            : a == "ending" ? g.Timer_Wait->enabled() && g.game_on == kTrue
-                           : a == "grown"  ? !g.open_win->enabled()
-                                          : g.game_on == kFalse && !g.Timer_Wait->enabled() && !g.Stk_output->enabled();
+                                           : !g.open_win->enabled(); // grown
                 };
                 ok = until(cond, b.isEmpty() ? 1000 : b.toInt(), 1);
             } else if (w[0] == "close") {
