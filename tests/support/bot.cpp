@@ -19,8 +19,7 @@ bool fits(const Board &b, const Cells &c, int dx, int dy) {
     });
 }
 
-// Full rows count for the place; the stack's height, its holes and its unevenness against it, and a stack
-// near the entry rows is fatal.
+// Full rows count for a place; height, holes and unevenness against it; a stack near the entry rows is fatal.
 double value(Board b, const Cells &c) {
     for (const auto &p : c) {
         b[static_cast<std::size_t>(p[0] + 10 * p[1])] = 1;
