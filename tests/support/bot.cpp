@@ -1,3 +1,4 @@
+// Catches nothing on its own: the seeded player that the soak, the whole-game tests and the benchmarks play with.
 #include "bot.h"
 
 #include "platform/keyboard.h"
@@ -6,7 +7,6 @@
 #include <cstdlib>
 
 namespace bot {
-
 namespace {
 
 using Cells = std::array<std::array<int, 2>, 4>;
