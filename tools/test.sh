@@ -21,7 +21,8 @@ if [ "${CLOCKWELL_SKIP_SANITIZERS:-0}" != 1 ]; then
   export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1"
   export LSAN_OPTIONS="suppressions=$root/tools/lsan.supp:print_suppressions=0"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-  (cd "$root/build-asan" && ctest --output-on-failure -j2 -LE no-sanitizer)
+  # A quarter of the soak's games: the build above plays all of them; here they look for memory faults.
+  (cd "$root/build-asan" && CLOCKWELL_SOAK_GAMES=250 ctest --output-on-failure -j2 -LE no-sanitizer)
 fi
 
 # The file readers under libFuzzer for a bounded time (clang builds only; the

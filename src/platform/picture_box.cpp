@@ -182,22 +182,27 @@ void PictureBox::blit(int x, int y, int w, int h, const QImage &source, Rop op) 
                            ? source
                            : source.convertToFormat(QImage::Format_RGB32);
     const QRect area = QRect(x, y, std::min(w, src.width()), std::min(h, src.height())).intersected(image_.rect());
+    // One loop per operation over a row: the copy of every cell of the well comes through here.
+    const int n = area.width();
     for (int dy = area.top(); dy <= area.bottom(); ++dy) {
-        auto *d = reinterpret_cast<QRgb *>(image_.scanLine(dy));
-        const auto *s = reinterpret_cast<const QRgb *>(src.constScanLine(dy - y));
-        for (int dx = area.left(); dx <= area.right(); ++dx) {
-            const QRgb sv = s[dx - x] | 0xFF000000U;
-            switch (op) {
-            case Rop::Copy:
-                d[dx] = sv;
-                break;
-            case Rop::And:
-                d[dx] = (d[dx] & sv) | 0xFF000000U;
-                break;
-            case Rop::Or:
-                d[dx] = d[dx] | sv;
-                break;
+        QRgb *d = reinterpret_cast<QRgb *>(image_.scanLine(dy)) + area.left();
+        const QRgb *s = reinterpret_cast<const QRgb *>(src.constScanLine(dy - y)) + (area.left() - x);
+        switch (op) {
+        case Rop::Copy:
+            for (int i = 0; i < n; ++i) {
+                d[i] = s[i] | 0xFF000000U;
             }
+            break;
+        case Rop::And:
+            for (int i = 0; i < n; ++i) {
+                d[i] = (d[i] & s[i]) | 0xFF000000U;
+            }
+            break;
+        case Rop::Or:
+            for (int i = 0; i < n; ++i) {
+                d[i] |= s[i] | 0xFF000000U;
+            }
+            break;
         }
     }
 }
