@@ -12,6 +12,8 @@ packages=(
   clang clang-format clang-tidy libclang-rt-14-dev
   xvfb openbox wmctrl xdotool x11-utils imagemagick
   dpkg-dev file
+  dbus pulseaudio pulseaudio-utils pipewire pipewire-bin wireplumber pipewire-pulse
+  weston qt6-wayland x11-xkb-utils xkb-data
 )
 if [ "${1:-}" = "--deb-check" ]; then
   packages+=(debootstrap lintian appstream desktop-file-utils)
