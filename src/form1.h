@@ -114,6 +114,9 @@ protected:
 
     // ---- engine/gravity.cpp
     void Play_Tmr_Vert_Timer();
+    // Ends the game one of its five ways (well full, time over, completed, top ten, new best): the message,
+    // its clip, and the end-of-game wait.
+    void end_game(int ending);
     void freeze_figure();
     void clear_full_rows(Integer &count);
     void remove_row(Integer row);
@@ -132,6 +135,8 @@ protected:
 
     // ---- engine/phases.cpp
     void start_game();
+    // Help and Language together: out of reach while a game runs.
+    void set_menus_enabled(bool on);
     void clear_well();
     void Stk_output_Timer();
     void Timer_Wait_Timer();
@@ -248,6 +253,8 @@ protected:
     // ---- shell/lifecycle.cpp
     void Form_QueryUnload(Integer &cancel, Integer unload_mode);
     void Form_Unload(Integer &cancel);
+    // The seven timers, in the order a close freezes them.
+    [[nodiscard]] std::array<plat::Timer *, 7> all_timers() const;
     // Closes the window for good (after a confirmed close, from the gravity step).
     void unload_main_window();
 

@@ -150,8 +150,7 @@ private Q_SLOTS:
     void aNameIsTypedIntoItsBoxAndSavedOnTheNextTick() {
         Rig rig;
         Form &f = rig.f();
-        f.HLP->menuAction()->setEnabled(false);
-        f.LNGTT->menuAction()->setEnabled(false);
+        f.set_menus_enabled(false);
         rig.script({{"scores 500", "new_place name_entry_on box focus cursor", "0 -1 shown box on"}});
         f.Picture1->takeFocus(); // the box takes the keyboard straight back
         QCOMPARE(rig.show("focus"), QString("box"));

@@ -5,25 +5,36 @@
 
 #include "platform/colors.h"
 
-#include <QStringList>
+#include <array>
+#include <cstdint>
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
-
-QString join_lines(const QStringList &lines) { return lines.join(kCrLf); }
-
 constexpr plat::Rgb kMsgBack = plat::rgb(0, 200, 200);
 constexpr plat::Rgb kMsgFore = plat::rgb(0, 0, 0);
-constexpr plat::Rgb kChampionBack = plat::rgb(200, 100, 80);
-constexpr plat::Rgb kChampionFore = plat::rgb(250, 250, 0);
 
-// Clips of the endings.
-constexpr int kClipTimeOver = 106;
-constexpr int kClipTopTen = 107;
-constexpr int kClipWellFull = 108;
-constexpr int kClipChampion = 110;
-constexpr int kClipCompleted = 111;
+// The endings of a game: the message (lines joined by CR LF, English and Russian), its colours, the clip and
+// the end code that the end-of-game wait and the score table read.
+struct Ending {
+    const char *eng;
+    const char *rus;
+    plat::Rgb back;
+    plat::Rgb fore;
+    int clip;
+    Integer code;
+};
+enum : std::uint8_t { kWellFull, kTimeOver, kCompleted, kTopTen, kChampion };
+const std::array<Ending, 5> kEndings = {{
+    {" You are fail! \r\n  Press Esc... ", " Вы проиграли! \r\n    Жмите Esc... ", kMsgBack, kMsgFore, 108, 3},
+    {" Time is over! \r\n  Press Esc... ", " Время вышло! \r\n    Жмите Esc... ", kMsgBack, kMsgFore, 106, 2},
+    {"       Level \r\n    completed \r\n   Press Esc... ", "     Уровень\r\n      пройдён\r\n    Жмите Esc... ",
+     kMsgBack, kMsgFore, 111, 4},
+    {" Congratulate! \r\n    You are in\r\n    the top ten\r\n   Press Esc... ",
+     " Поздравляем! \r\n   Вы в десятке\r\n    сильнейших\r\n    Жмите Esc... ", kMsgBack, kMsgFore, 107, 1},
+    {" Congratulate! \r\n   You are the\r\n    champion!\r\n   Press Esc...  ",
+     " Поздравляем! \r\n    Вы чемпион! \r\n    Жмите Esc... ", plat::rgb(200, 100, 80), plat::rgb(250, 250, 0), 110,
+     1},
+}};
 
 } // namespace
 
@@ -49,20 +60,7 @@ void Form1::Play_Tmr_Vert_Timer() {
         redraw_well();
         need_fig = kFalse;
         if (status == 3) {
-            Timer1->setEnabled(false);
-            play_long_clip(kClipWellFull);
-            disable_knoppause();
-            if (lang_rus == kTrue) {
-                msg_lines = join_lines({QStringLiteral(" Вы проиграли! "), QStringLiteral("    Жмите Esc... ")});
-            } else {
-                msg_lines = join_lines({QStringLiteral(" You are fail! "), QStringLiteral("  Press Esc... ")});
-            }
-            open_msg(8, 8, static_cast<Long>(kMsgBack), static_cast<Long>(kMsgFore));
-            Picture2->takeFocus();
-            Timer_Wait->setInterval(100);
-            Timer_Wait->setEnabled(true);
-            wait_step = 0;
-            end_code = 3;
+            end_game(kWellFull);
             return;
         }
     }
@@ -109,20 +107,7 @@ void Form1::Play_Tmr_Vert_Timer() {
             }
             return;
         }
-        Timer1->setEnabled(false);
-        play_long_clip(kClipTimeOver);
-        disable_knoppause();
-        if (lang_rus == kTrue) {
-            msg_lines = join_lines({QStringLiteral(" Время вышло! "), QStringLiteral("    Жмите Esc... ")});
-        } else {
-            msg_lines = join_lines({QStringLiteral(" Time is over! "), QStringLiteral("  Press Esc... ")});
-        }
-        open_msg(8, 8, static_cast<Long>(kMsgBack), static_cast<Long>(kMsgFore));
-        Picture2->takeFocus();
-        Timer_Wait->setInterval(100);
-        Timer_Wait->setEnabled(true);
-        wait_step = 0;
-        end_code = 2;
+        end_game(kTimeOver);
         return;
     }
 
@@ -136,49 +121,24 @@ void Form1::Play_Tmr_Vert_Timer() {
     const Integer bonus = add_time_bonus();
     Label_Score_Num->setCaption(QString::number(score));
     Label_Bon_Num->setCaption(QString::number(bonus));
-    disable_knoppause();
+    end_game(score > score_values[0] ? kChampion : score > score_values[9] ? kTopTen : kCompleted);
+}
 
-    if (score > score_values[0]) {
-        play_long_clip(kClipChampion);
-        if (lang_rus == kTrue) {
-            msg_lines = join_lines({QStringLiteral(" Поздравляем! "), QStringLiteral("    Вы чемпион! "),
-                                    QStringLiteral("    Жмите Esc... ")});
-        } else {
-            msg_lines = join_lines({QStringLiteral(" Congratulate! "), QStringLiteral("   You are the"),
-                                    QStringLiteral("    champion!"), QStringLiteral("   Press Esc...  ")});
-        }
-        open_msg(8, 8, static_cast<Long>(kChampionBack), static_cast<Long>(kChampionFore));
+void Form1::end_game(int ending) {
+    const Ending &e = kEndings.at(static_cast<std::size_t>(ending));
+    Timer1->setEnabled(false);
+    disable_knoppause();
+    play_long_clip(e.clip);
+    msg_lines = QString::fromUtf8(lang_rus == kTrue ? e.rus : e.eng);
+    open_msg(8, 8, static_cast<Long>(e.back), static_cast<Long>(e.fore));
+    if (ending == kChampion) {
         const double half_area = Picture1->outerWidth() / 2.0;
         const bool rus = lang_rus == kTrue;
         draw_trophy(round_half_even(half_area - cup[0].width() / 2.0), rus ? 55 : 46, 1);
         draw_trophy(round_half_even(half_area - crown[0].width() / 2.0), rus ? 35 : 26, 2);
-        Picture2->takeFocus();
-        end_code = 1;
-    } else if (score > score_values[9]) {
-        play_long_clip(kClipTopTen);
-        if (lang_rus == kTrue) {
-            msg_lines = join_lines({QStringLiteral(" Поздравляем! "), QStringLiteral("   Вы в десятке"),
-                                    QStringLiteral("    сильнейших"), QStringLiteral("    Жмите Esc... ")});
-        } else {
-            msg_lines = join_lines({QStringLiteral(" Congratulate! "), QStringLiteral("    You are in"),
-                                    QStringLiteral("    the top ten"), QStringLiteral("   Press Esc... ")});
-        }
-        open_msg(8, 8, static_cast<Long>(kMsgBack), static_cast<Long>(kMsgFore));
-        Picture2->takeFocus();
-        end_code = 1;
-    } else {
-        play_long_clip(kClipCompleted);
-        if (lang_rus == kTrue) {
-            msg_lines = join_lines(
-                {QStringLiteral("     Уровень"), QStringLiteral("      пройдён"), QStringLiteral("    Жмите Esc... ")});
-        } else {
-            msg_lines = join_lines({QStringLiteral("       Level "), QStringLiteral("    completed "),
-                                    QStringLiteral("   Press Esc... ")});
-        }
-        open_msg(8, 8, static_cast<Long>(kMsgBack), static_cast<Long>(kMsgFore));
-        Picture2->takeFocus();
-        end_code = 4;
     }
+    Picture2->takeFocus();
+    end_code = e.code;
     Timer_Wait->setInterval(100);
     Timer_Wait->setEnabled(true);
     wait_step = 0;

@@ -9,11 +9,6 @@
 
 namespace {
 
-void set_menu_enabled(QMenu *menu, bool on) {
-    menu->setEnabled(on);
-    menu->menuAction()->setEnabled(on);
-}
-
 constexpr Integer kStartInterval = 300;
 
 } // namespace
@@ -44,8 +39,7 @@ void Form1::start_game() {
     disable_knopup();
     disable_knopdown();
     // Help and language stay out of reach while a game runs.
-    set_menu_enabled(HLP, false);
-    set_menu_enabled(LNGTT, false);
+    set_menus_enabled(false);
 
     const auto l = static_cast<std::size_t>(level);
     Label_ln_num->setCaption(QStringLiteral("0"));
@@ -56,6 +50,13 @@ void Form1::start_game() {
     // The first figure; the preview stays blank until it enters.
     random_int(0, 6, next_fig);
     time_left = lvl_time[l];
+}
+
+void Form1::set_menus_enabled(bool on) {
+    for (QMenu *menu : {HLP, LNGTT}) {
+        menu->setEnabled(on);
+        menu->menuAction()->setEnabled(on);
+    }
 }
 
 void Form1::clear_well() {
@@ -105,8 +106,7 @@ void Form1::Timer_Wait_Timer() {
             // After a name entry, storing the name brings the buttons back; a result that no longer enters
             // the table as it now stands on disk asks for no name, and they come back here.
             if (end_code != 1 || name_entry_on == kFalse) {
-                set_menu_enabled(HLP, true);
-                set_menu_enabled(LNGTT, true);
+                set_menus_enabled(true);
                 buttons_idle();
             }
             update();

@@ -41,6 +41,10 @@ enum MsgAnswer : std::int16_t { kAnswerOk = 1, kAnswerYes = 6, kAnswerNo = 7 };
 struct FileError {
     int number = 0;
     QString description;
+    // As every message about a file shows it.
+    [[nodiscard]] QString text() const {
+        return QStringLiteral("Error ") + QString::number(number) + QStringLiteral(": ") + description;
+    }
 };
 
 template <typename T> struct FileResult {

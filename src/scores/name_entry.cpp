@@ -7,19 +7,11 @@
 #include "platform/colors.h"
 #include "platform/cp1251.h"
 
-#include <QAction>
-#include <QMenu>
-
 namespace {
 
 constexpr plat::Rgb kBoxBack = plat::rgb(100, 100, 100);
 constexpr plat::Rgb kInk = plat::rgb(0, 0, 0);
 const QString kCursor = QStringLiteral("|");
-
-void set_menu_enabled(QMenu *menu, bool on) {
-    menu->setEnabled(on);
-    menu->menuAction()->setEnabled(on);
-}
 
 } // namespace
 
@@ -173,8 +165,7 @@ void Form1::Timer2_Timer() {
     name_entry_on = kFalse;
     Picture2->setShown(false);
     buttons_idle();
-    set_menu_enabled(HLP, true);
-    set_menu_enabled(LNGTT, true);
+    set_menus_enabled(true);
     update();
 }
 

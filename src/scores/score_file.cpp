@@ -5,14 +5,6 @@
 
 #include "scores/score_format.h"
 
-namespace {
-
-QString error_text(const plat::FileError &error) {
-    return QStringLiteral("Error ") + QString::number(error.number) + QStringLiteral(": ") + error.description;
-}
-
-} // namespace
-
 QString Form1::score_path() { return plat::joinPath(svc.programFolder(), QStringLiteral("zweb.sco")); }
 
 Integer Form1::check_score_file() {
@@ -22,7 +14,7 @@ Integer Form1::check_score_file() {
     }
     const plat::FileResult<QByteArray> content = svc.files().readAll(path);
     if (!content.ok()) {
-        svc.messageBox(error_text(content.error), plat::kMsgExclamation, prog_title);
+        svc.messageBox(content.error.text(), plat::kMsgExclamation, prog_title);
         return scores::kUnreadable;
     }
     return scores::parse(*content.value, sco_magic.toLatin1()).code;
@@ -49,7 +41,7 @@ void Form1::load_scores(std::array<Integer, 10> &values, std::array<QString, 10>
 
     const plat::FileResult<QByteArray> content = svc.files().readAll(path);
     if (!content.ok()) {
-        svc.messageBox(error_text(content.error), plat::kMsgExclamation, prog_title);
+        svc.messageBox(content.error.text(), plat::kMsgExclamation, prog_title);
         return;
     }
     // The file may have changed since the check: take what reads cleanly.
@@ -63,7 +55,7 @@ void Form1::load_scores(std::array<Integer, 10> &values, std::array<QString, 10>
 bool Form1::create_score_file(const QString &path) {
     if (const std::optional<plat::FileError> error =
             svc.files().writeAll(path, scores::defaultFile(sco_magic.toLatin1()))) {
-        svc.messageBox(error_text(*error), plat::kMsgExclamation, prog_title);
+        svc.messageBox(error->text(), plat::kMsgExclamation, prog_title);
         return false;
     }
     return true;
@@ -73,7 +65,7 @@ bool Form1::save_scores(std::array<Integer, 10> &values, std::array<QString, 10>
     // One write of the complete table: the old file stays until the new one is whole.
     if (const std::optional<plat::FileError> error =
             svc.files().writeAll(score_path(), scores::format(values, names, sco_magic.toLatin1()))) {
-        svc.messageBox(error_text(*error), plat::kMsgExclamation, prog_title);
+        svc.messageBox(error->text(), plat::kMsgExclamation, prog_title);
         return false;
     }
     return true;

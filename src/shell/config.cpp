@@ -122,10 +122,6 @@ std::optional<Integer> parse_level(const QString &line) {
     return static_cast<Integer>(rounded);
 }
 
-QString error_text(const plat::FileError &error) {
-    return QStringLiteral("Error ") + QString::number(error.number) + QStringLiteral(": ") + error.description;
-}
-
 } // namespace
 
 QString Form1::cfg_path() { return plat::joinPath(svc.programFolder(), QStringLiteral("zweb.cfg")); }
@@ -151,7 +147,7 @@ void Form1::load_config() {
     };
     // A read error keeps what was read so far; the file is rewritten at exit.
     const auto read_error = [this](const plat::FileError &error) {
-        svc.messageBox(error_text(error), plat::kMsgCritical, prog_title);
+        svc.messageBox(error.text(), plat::kMsgCritical, prog_title);
         settings_changed = kTrue;
     };
 
@@ -249,6 +245,6 @@ void Form1::save_config() {
         bytes += "\r\n";
     }
     if (const std::optional<plat::FileError> error = svc.files().writeAll(cfg_path(), bytes)) {
-        svc.messageBox(error_text(*error), plat::kMsgCritical, prog_title);
+        svc.messageBox(error->text(), plat::kMsgCritical, prog_title);
     }
 }

@@ -16,11 +16,14 @@ constexpr Integer kCloseByProgram = 1;
 
 } // namespace
 
+std::array<plat::Timer *, 7> Form1::all_timers() const {
+    return {Play_Tmr_Vert.get(), knop_prs.get(),   Stk_output.get(), open_win.get(),
+            Timer1.get(),        Timer_Wait.get(), Timer2.get()};
+}
+
 void Form1::Form_QueryUnload(Integer &cancel, Integer /*unload_mode*/) {
     // Frozen in this order; each one's state is remembered for a No.
-    const std::array<plat::Timer *, 7> timers = {Play_Tmr_Vert.get(), knop_prs.get(), Stk_output.get(),
-                                                 open_win.get(),      Timer1.get(),   Timer_Wait.get(),
-                                                 Timer2.get()};
+    const std::array<plat::Timer *, 7> timers = all_timers();
     std::array<bool, 7> was_enabled{};
     for (std::size_t i = 0; i < timers.size(); ++i) {
         was_enabled[i] = timers[i]->enabled();
@@ -66,8 +69,7 @@ void Form1::Form_Unload(Integer & /*cancel*/) {
 }
 
 void Form1::end_session() {
-    for (plat::Timer *t : {Play_Tmr_Vert.get(), knop_prs.get(), Stk_output.get(), open_win.get(), Timer1.get(),
-                           Timer_Wait.get(), Timer2.get()}) {
+    for (plat::Timer *t : all_timers()) {
         t->setEnabled(false);
     }
     Integer cancel = 0;
@@ -80,8 +82,7 @@ void Form1::end_session() {
 void Form1::unload_main_window() {
     // The close was confirmed inside the event pump of a gravity step, which
     // has now finished its work: make sure nothing runs on and the window is gone.
-    for (plat::Timer *t : {Play_Tmr_Vert.get(), knop_prs.get(), Stk_output.get(), open_win.get(), Timer1.get(),
-                           Timer_Wait.get(), Timer2.get()}) {
+    for (plat::Timer *t : all_timers()) {
         t->setEnabled(false);
     }
     if (!unloaded_) {
