@@ -194,18 +194,20 @@ private Q_SLOTS:
         QCOMPARE(rig.read("zweb.sco"), saved);
     }
 
-    // Y and N answer the box whatever it shows, the name box too, and the letter is then typed into the name.
-    void yAndNAnswerTheNameBoxAsAnyOther() {
-        for (const auto &[letter, after] :
-             {std::pair{"y", "hidden off/300 off -1 2 -1 play"}, {"n", "hidden on/300 on 0 2 -1 play"}}) {
-            Rig rig;
-            rig.script({{(QString("scores 7; type ") + letter).toLatin1().constData(),
-                         "box gravity countdown msg_closed end_code name_entry_on focus", after}});
-            QCOMPARE(rig.f().name_text, QString(letter));
-        }
-        Rig gone; // a result that the table on disk no longer takes asks for no name: the buttons come back
-        QCOMPARE(gone.run("start; set lines 49; row 19 .#######; row 18 ..######; enter 0; keys <<<_; until ending"),
-                 QString());
+    // Reading "Y and N in a name": while a name is typed, Y and N, and Н and Т on the same keys, are letters.
+    void yAndNAreLettersOfATypedName() {
+        Rig rig;
+        const char *quota = "start; set lines 49; row 19 .#######; row 18 ..######; enter 0; keys <<<_; until ending";
+        QCOMPARE(rig.run(QString(quota) + "; keys e; wait 900; type yN"), QString()); // 1 + bonus 400
+        rig.key(plat::kVkY, 0xCD);
+        rig.key(plat::kVkN, 0xD2);
+        rig.script({{"keys r; wait 200", "box gravity countdown game_on name_entry_on menus faces",
+                     "hidden off/300 off 0 0 on 021100"}});
+        QCOMPARE(rig.read("zweb.sco"), bytes("###ZWEBSCO###\0yN\xcd\xd2\0\4\0\1\n") + bytes("\0\0\n").repeated(9));
+        const QImage table = rig.f().Picture1->image(); // the frame and the best name in red
+        QVERIFY(pixels(table, "80,1 1,200") == "9b32 9b32" && count(table, Qt::red, QRect(10, 30, 80, 19)) > 40);
+        Rig gone; // reading "a result the disk no longer takes": no name is asked, the buttons come back
+        QCOMPARE(gone.run(quota), QString());
         gone.write("zweb.sco", scoreFile(QStringList(10, "Max 9999")));
         gone.script({{"keys e; wait 900", "game_on name_entry_on end_code menus faces", "0 0 1 on 021100"}});
     }

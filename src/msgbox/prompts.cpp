@@ -76,10 +76,13 @@ void Form1::Picture2_KeyDown(Integer key_code, Integer /*shift*/) {
         break;
     case plat::kVkY:
     case plat::kVkN:
-        // Answers whatever the box shows, a name being typed included: the
-        // letter still reaches the name afterwards, as its key press.
-        play_on = key_code == plat::kVkY ? 2 : 1;
-        close_prompt();
+        // Answers whatever the box shows, except a name being typed: there
+        // they are letters (Yuri, Nina, and Н and Т on the same keys), and an
+        // answer would end the name entry unsaved or start the gravity again.
+        if (name_entry_on != kTrue) {
+            play_on = key_code == plat::kVkY ? 2 : 1;
+            close_prompt();
+        }
         break;
     default:
         break;
