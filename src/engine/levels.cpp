@@ -70,7 +70,6 @@ void Form1::check_reset() {
     // The bottom row is empty after a clear: the whole time and the starting speed again.
     reset_blink = kResetBlinks;
     time_left = lvl_time[static_cast<std::size_t>(level)];
-    time_over = kFalse; // the countdown may have reached 0 inside this very landing's drop
     Label_Time_Num->setCaption(QString::number(time_left));
     Label_Time->setForeColor(kRed);
     Label_Time->setCaption(caption(kCaptReset));
