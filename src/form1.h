@@ -86,6 +86,9 @@ public:
     // The system ends the program (a signal, the user logging off): what a close does, without the question
     // that nobody is left to answer.
     void end_session();
+    // The session manager asks the program to end as the user logs off: a close's question when one may be
+    // asked, and No calls the log-off off.
+    void log_off(plat::LogOffRequest &request);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

@@ -28,6 +28,7 @@ int main(int /*argc*/, char *argv[]) {
     plat::RealServices services(plat::chooseGameFolder(QCoreApplication::applicationDirPath()));
     auto form = start_program(services);
     services.setDialogParent(form.get());
-    const plat::SessionEnd ending([&form] { form->end_session(); });
+    const plat::SessionEnd ending([&form] { form->end_session(); },
+                                  [&form](plat::LogOffRequest &request) { form->log_off(request); });
     return QApplication::exec();
 }

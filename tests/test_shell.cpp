@@ -186,6 +186,20 @@ private Q_SLOTS:
                     {"keys n; close yes", timers, "off/300 off off off off off off"}});
         QCOMPARE(rig.said(), QStringList(2, "36 Game not finished! Quit?"));
         QVERIFY(rig.f().unloaded() && !rig.f().isVisible() && rig.f().quit_pending == kTrue);
+        // Logging off asks as a close does when the session lets the game ask: No calls it off and the game goes
+        // on, Yes ends as a close does; without a question allowed it ends at once.
+        Rig off(cfg_file("Yes")), quiet;
+        plat::FakeLogOff no, yes, mute;
+        mute.interaction = false;
+        QCOMPARE(off.run("start; enter 0; keys 3") + quiet.run("start"), QString());
+        off.svc.answers = {plat::kAnswerNo, plat::kAnswerYes};
+        off.f().log_off(no);
+        const QString going = off.show("gravity countdown quit_pending") + words("", no.cancelled, off.f().unloaded());
+        off.f().log_off(yes);
+        quiet.f().log_off(mute);
+        QCOMPARE(going + words("", yes.cancelled, off.f().unloaded(), quiet.f().unloaded(), mute.cancelled,
+                               off.said().size(), quiet.said().size(), off.read("zweb.cfg") == cfg_file("No")),
+                 QString("on/300 on 0 1 0 0 1 1 0 2 0 1"));
     }
 
     void theAboutBoxInBothLanguages() {

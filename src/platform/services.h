@@ -75,6 +75,16 @@ public:
     virtual void stop() = 0;
 };
 
+// The session manager asking the program to end, as the user logs off.
+class LogOffRequest {
+public:
+    virtual ~LogOffRequest() = default;
+    // Whether the program may ask the user a question now.
+    [[nodiscard]] virtual bool allowsInteraction() = 0;
+    // The log-off is called off: the session goes on.
+    virtual void cancel() = 0;
+};
+
 class Services {
 public:
     virtual ~Services() = default;

@@ -22,9 +22,21 @@ extern "C" void onSignal(int /*signal*/) {
     errno = saved;
 }
 
+// The session manager's request as the game sees it.
+class ManagerRequest : public LogOffRequest {
+public:
+    explicit ManagerRequest(QSessionManager &manager) : manager_(manager) {}
+    bool allowsInteraction() override { return manager_.allowsInteraction(); }
+    void cancel() override { manager_.cancel(); }
+
+private:
+    QSessionManager &manager_;
+};
+
 } // namespace
 
-SessionEnd::SessionEnd(std::function<void()> end) : end_(std::move(end)) {
+SessionEnd::SessionEnd(std::function<void()> end, std::function<void(LogOffRequest &)> log_off)
+    : end_(std::move(end)), log_off_(std::move(log_off)) {
     if (wake[0] < 0 && ::pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) {
         return; // without a pipe the system's default ending stays
     }
@@ -43,7 +55,10 @@ SessionEnd::SessionEnd(std::function<void()> end) : end_(std::move(end)) {
         ::sigaction(kSignals[i], &sa, &old_[i]);
     }
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
-        connect(app, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { end_(); });
+        connect(app, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &manager) {
+            ManagerRequest request(manager);
+            log_off_(request);
+        });
     }
 }
 

@@ -37,6 +37,14 @@ public:
     std::vector<Call> calls;
 };
 
+// A logout as a test makes it: whether the game may ask, and whether it called the logout off.
+struct FakeLogOff : LogOffRequest {
+    bool interaction = true;
+    bool cancelled = false;
+    bool allowsInteraction() override { return interaction; }
+    void cancel() override { cancelled = true; }
+};
+
 class VirtualServices : public Services {
 public:
     explicit VirtualServices(QString folder = {});

@@ -13,6 +13,7 @@ namespace {
 
 constexpr Integer kCloseByUser = 0;
 constexpr Integer kCloseByProgram = 1;
+constexpr Integer kCloseByLogOff = 2;
 
 } // namespace
 
@@ -77,6 +78,19 @@ void Form1::end_session() {
     quit_pending = kTrue; // a gravity step waiting in its event pump ends the run when it resumes
     close();
     QCoreApplication::exit(0); // every event loop ends, a message box's too
+}
+
+void Form1::log_off(plat::LogOffRequest &request) {
+    // Asked as a close is, when someone is there to answer; No keeps the session and the game.
+    if (request.allowsInteraction()) {
+        Integer cancel = 0;
+        Form_QueryUnload(cancel, kCloseByLogOff);
+        if (cancel != 0) {
+            request.cancel();
+            return;
+        }
+    }
+    end_session();
 }
 
 void Form1::unload_main_window() {
