@@ -78,7 +78,7 @@ public:
     static int runChild(const QByteArray &scenario) {
         const QStringList folders = qEnvironmentVariable("CLOCKWELL_CHILD_FOLDER").split(':');
         if (scenario == "readonly") { // a result and a setting saved in each folder, then where the files go
-            for (const QString &folder : folders.mid(0, 2)) {
+            for (const QString &folder : {folders[0], folders[1], folders[3]}) {
                 Rig rig(QByteArray(), QByteArray(), false);
                 rig.svc.setProgramFolder(folder);
                 rig.reload();
@@ -105,15 +105,19 @@ private Q_SLOTS:
     // As a normal user: a folder that may not be written, and read-only files in one that may. Their files are
     // read, each save fails with the system's words and leaves every file byte for byte and inode for inode, and
     // the game keeps them beside it: only a folder that holds neither and cannot be written sends it elsewhere.
+    // Writable files in a folder that may not be written are written in place, a damaged score file too.
     void filesThatMayNotBeWritten() {
         Rig locked(cfg_file("No", "No", "3"), someScores(), false),
-            readonly(cfg_file("No", "No", "3"), someScores(), false);
+            readonly(cfg_file("No", "No", "3"), someScores(), false),
+            inplace(cfg_file("No", "No", "3"), someScores().replace(0, 1, "!"), false);
         QTemporaryDir empty, home;
         for (const char *name : {"zweb.cfg", "zweb.sco"}) {
-            QVERIFY(QFile::setPermissions(readonly.path(name), QFileDevice::Permissions(0x4444)));
+            QVERIFY(QFile::setPermissions(readonly.path(name), QFileDevice::Permissions(0x4444)) &&
+                    QFile::setPermissions(inplace.path(name), QFileDevice::Permissions(0x6666)));
         }
         QVERIFY(QFile::setPermissions(locked.dir.path(), QFileDevice::Permissions(0x5555)) &&
                 QFile::setPermissions(readonly.dir.path(), QFileDevice::Permissions(0x7777)) &&
+                QFile::setPermissions(inplace.dir.path(), QFileDevice::Permissions(0x5555)) &&
                 QFile::setPermissions(empty.path(), QFileDevice::Permissions(0x5555)) &&
                 QFile::setPermissions(home.path(), QFileDevice::Permissions(0x7777)));
         const auto inodes = [&] {
@@ -130,12 +134,17 @@ private Q_SLOTS:
         const QString before = inodes();
         QProcessEnvironment env;
         env.insert("HOME", home.path());
-        const QString out = child("readonly", locked.dir.path() + ":" + readonly.dir.path() + ":" + empty.path(), env);
+        const QString out =
+            child("readonly",
+                  QStringList{locked.dir.path(), readonly.dir.path(), empty.path(), inplace.dir.path()}.join(':'), env);
         QFile::setPermissions(locked.dir.path(), QFileDevice::Permissions(0x7755));
+        QFile::setPermissions(inplace.dir.path(), QFileDevice::Permissions(0x7755));
         const QString denied = error_text(EACCES),
                       saves = QString("48 %1|16 Error: Can't write File 'zweb.sco'|16 %1\n").arg(denied);
-        QCOMPARE(out, saves + saves + "1 1 (exit 0)");
+        QCOMPARE(out, saves + saves + "48 Incorrect file zweb.sco! Create new zweb.sco.\n1 1 (exit 0)");
         QCOMPARE(inodes(), before);
+        QCOMPARE(inplace.read("zweb.cfg") + inplace.read("zweb.sco"),
+                 cfg_file("Yes", "No", "3") + bytes("###ZWEBSCO###\0BOB\0\5\0\0\n") + bytes("\0\0\n").repeated(9));
         const auto held = [](const QString &d) { return QDir(d).entryList(QDir::Files | QDir::Hidden).size(); };
         // the four files where they were, and the player's data folder made (".", ".." and the game's own)
         QCOMPARE(held(locked.dir.path()) + held(readonly.dir.path()) + QDir(home.filePath(".local/share")).count(), 7);

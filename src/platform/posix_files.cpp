@@ -110,6 +110,15 @@ std::optional<FileError> writeFd(int fd, const QByteArray &bytes) {
     return ::fsync(fd) == 0 ? std::nullopt : std::optional<FileError>(errorFromErrno(errno));
 }
 
+// The file itself emptied and written again: every name it has keeps seeing it, and no folder is touched.
+std::optional<FileError> writeInPlace(const QByteArray &target, const QByteArray &bytes) {
+    Fd fd(::open(target.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+    if (fd.get() < 0) {
+        return errorFromErrno(errno);
+    }
+    return writeFd(fd.get(), bytes);
+}
+
 } // namespace
 
 std::optional<FileError> PosixFileSystem::writeAll(const QString &path, const QByteArray &bytes) {
@@ -123,23 +132,15 @@ std::optional<FileError> PosixFileSystem::writeAll(const QString &path, const QB
     if (there && !S_ISREG(st.st_mode)) { // a folder or a device is never replaced by a file
         return errorFromErrno(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     }
-    if (there && st.st_nlink > 1) {
-        // A file under several names is one file: written in place, so that every name keeps seeing it.
-        Fd fd(::open(target.constData(), O_WRONLY | O_CLOEXEC));
-        if (fd.get() < 0) {
-            return errorFromErrno(errno);
-        }
-        if (auto e = writeFd(fd.get(), bytes)) {
-            return e;
-        }
-        return ::ftruncate(fd.get(), bytes.size()) == 0 ? std::nullopt
-                                                        : std::optional<FileError>(errorFromErrno(errno));
+    if (there && st.st_nlink > 1) { // a file under several names is one file
+        return writeInPlace(target, bytes);
     }
     // Anything else gets a complete new file beside it, with the old one's permissions, and only then its name.
     const QByteArray temp = target + ".new";
     Fd fd(::open(temp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (fd.get() < 0) {
-        return errorFromErrno(errno);
+        // A folder that takes no new file still lets its writable files be written.
+        return there && errno == EACCES ? writeInPlace(target, bytes) : errorFromErrno(errno);
     }
     if (there) {
         (void)::fchown(fd.get(), st.st_uid, st.st_gid); // only the owner or root may; the mode is what counts

@@ -2,7 +2,8 @@
 // descriptions. A write goes to a temporary file beside the target, is
 // flushed to the disk and only then renamed over the target, keeping its
 // permissions; a link is written through, a read-only file is refused, and
-// a file with several names is written in place.
+// a file with several names, or in a folder that takes no new file, is
+// written in place.
 #pragma once
 
 #include "services.h"
