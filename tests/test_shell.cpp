@@ -108,11 +108,10 @@ private Q_SLOTS:
                     {"wait 200; click pause", "box input_locked", "hidden 0"},
                     {"wait 200; keys e", "faces", "221022"}, // the exit prompt greys Pause, No brings it back
                     {"keys n", "faces", "201022"}});
-        // Only Start looks at its greyed state when its press ends; Pause and the level buttons come back raised.
-        rig.script({{"wait 200; click pause", "faces", "211022"}});
-        rig.f().disable_knoppause();
-        rig.script({{"wait 200", "faces", "201022"},
-                    {"wait 200; click pause", "box input_locked", "shown -1"}}); // greyed: nothing
+        // Pause clicked just after the landing that fills the well: pressed while the game ends, then greyed.
+        Rig full;
+        full.script({{"start; land 0 _; row 0 ########; wait 150; click pause; wait 170", "faces end_code", "211122 3"},
+                     {"wait 40; click pause", "faces box end_code", "221122 shown 3"}}); // greyed: nothing
     }
 
     void realClicksReachTheButtonsAndTheMenus() {

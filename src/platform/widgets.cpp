@@ -72,11 +72,10 @@ void ImageArray::setFaceVisible(int index, bool visible) {
 }
 
 int ImageArray::topFace() const {
-    if (faces_.size() > 1 && faces_[1].visible) {
-        return 1;
-    }
-    for (size_t i = 0; i < faces_.size(); ++i) {
-        if (faces_[i].visible) {
+    // Pressed over greyed over raised: a press shows for its whole 200 ms even when its action greys the button,
+    // and a button greyed during its press stays greyed when the raised face comes back under it.
+    for (const size_t i : {size_t{1}, size_t{2}, size_t{0}}) {
+        if (i < faces_.size() && faces_[i].visible) {
             return static_cast<int>(i);
         }
     }

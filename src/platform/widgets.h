@@ -30,7 +30,8 @@ private:
 
 // Image controls stacked on one spot, one picture each. Only visible
 // elements are drawn and clicked; the game shows one face of a button at a
-// time. When two are visible the pressed face (index 1) is drawn on top.
+// time. When two are visible, the pressed face (index 1) is drawn over the
+// greyed one (2), and both over the raised one (0).
 class ImageArray : public QWidget {
 public:
     ImageArray(QWidget *parent, QPoint position);
