@@ -313,7 +313,7 @@ private Q_SLOTS:
               // after Esc on a pause box and the pause ended, the figure obeys as before
               {"start; enter 0; keys p; wait 250; keys e; wait 250; keys p",
                "move move turn drop drop pause exit - next sound - -"},
-              // the end of the game running: its message acknowledged, the blocks bursting
+              // reading "the keys while a game ends": its message acknowledged, the blocks bursting
               {"start; set next_fig 0; row 1 ...#....; until ending; until grown; keys e; wait 150",
                "- - - - - - - - next sound - -"}}) {
             for (std::size_t k = 0; k < keys.size(); ++k) {
@@ -351,7 +351,8 @@ private Q_SLOTS:
         rig.svc.onPump = nullptr;
         QCOMPARE(rig.cells(), QString("5,16 5,17 5,18 5,19"));
 
-        // Keys in the pump of a single row's step: a drop makes it a drop to the floor, a pause stops the gravity.
+        // Keys in the pump of a single row's step: a drop makes it a drop to the floor; reading "a pause inside a
+        // step": the pause keeps the gravity off.
         for (const auto &[key, after] :
              {std::pair{"_", "4,16 4,17 4,18 4,19 -1 on/300"}, {"p", "4,2 4,3 4,4 4,5 0 off/300"}}) {
             Rig one;

@@ -145,7 +145,6 @@ private Q_SLOTS:
         Rig rig(cfg_file(), scores::defaultFile(), false);
         plat::PosixFileSystem disk;
         const QString path = rig.path("f");
-        QCOMPARE(plat::joinPath(rig.dir.path(), "f"), path);
         QVERIFY(!disk.writeAll(path, "old") && QFile::setPermissions(path, QFileDevice::Permissions(0x6600)));
         QVERIFY(!disk.writeAll(path, "old")); // the new file keeps the old one's mode
         QCOMPARE(int(QFile::permissions(path)) & 0x7777, 0x6600);
