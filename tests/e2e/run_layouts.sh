@@ -8,13 +8,14 @@ for tool in Xvfb openbox setxkbmap wmctrl xdotool xwininfo import convert; do
   command -v "$tool" >/dev/null || { echo "layouts: FAIL: $tool is missing (tools/install-deps.sh installs it)"; exit 1; }
 done
 work="$(mktemp -d)"
-export DISPLAY=":$((300 + RANDOM % 100))"
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
-Xvfb "$DISPLAY" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
-xdotool getmouselocation >/dev/null 2>&1 || { echo "layouts: FAIL: Xvfb did not start on $DISPLAY"; exit 1; }
+# A free display of the server's own choosing, so that runs side by side never meet.
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 & pids+=($!)
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/display")"
+xdotool getmouselocation >/dev/null 2>&1 || { echo "layouts: FAIL: Xvfb did not start"; exit 1; }
 openbox >/dev/null 2>&1 & pids+=($!)
 sleep 0.5
 cp "$exe" "$work/clockwell"
@@ -51,11 +52,12 @@ ends() {
   ! kill -0 "$game" 2>/dev/null && wait "$game"
 }
 # The actions, each from where the one before left the game. The key labelled Z (Y's place on a US keyboard,
-# for German) must leave a question waiting; Yes to the exit prompt ends the game, so a close then asks nothing.
+# for German) must leave a question waiting; after No, Esc asks again as the game goes on; Yes to the exit prompt
+# ends the game, so a close then asks nothing.
 arrows() { x0="$(figure_x)" && key Left Left && [ "$(figure_x)" = $((x0 - 32)) ] && key Right && [ "$(figure_x)" = $((x0 - 16)) ]; }
 P() { key $kp && [ "$(cyan)" -gt 300 ] && key $kp && [ "$(cyan)" = 0 ]; }
-exit-N() { key Escape $kz && [ "$(cyan)" -gt 300 ] && key $kn && [ "$(cyan)" = 0 ] && kill -0 "$game"; }
-exit-Y() { key Escape && [ "$(cyan)" -gt 300 ] && key $ky && [ "$(cyan)" = 0 ] && sleep 3 && wmctrl -c Clockwell && ends; }
+exit-N() { key Escape $kz && [ "$(cyan)" -gt 300 ] && key $kn && [ "$(cyan)" = 0 ] && key Escape && [ "$(cyan)" -gt 300 ]; }
+exit-Y() { key $ky && [ "$(cyan)" = 0 ] && sleep 3 && wmctrl -c Clockwell && ends; }
 close-N() { wmctrl -c Clockwell && sleep 0.6 && [ "$(windows)" = 2 ] && key $kz $kn && [ "$(windows)" = 1 ] && kill -0 "$game"; }
 close-Y() { wmctrl -c Clockwell && sleep 0.6 && [ "$(windows)" = 2 ] && key $ky && ends; }
 check() { for a in "$@"; do "$a" && row+="$(printf ' %-7s' pass)" || { row+="$(printf ' %-7s' FAIL)" && status=1; }; done; }
