@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Catches keys taken by one layout's letters instead of their place: the real program under Xvfb, with each layout
-# set by setxkbmap, gets keys by X keycode (evdev code + 8: the layout decides the symbol) and must act on them.
-# Prints a layout × action table; a failed cell, or a tool or display that will not start, fails the run.
-#   run_layouts.sh path/to/clockwell
+# set by setxkbmap, gets keys by X keycode (the layout decides the symbol). Prints a layout × action table; a failed
+# cell, or a tool or display that will not start, fails the run.   run_layouts.sh path/to/clockwell
 set -uo pipefail
 exe="$(realpath "$1")" work="$(mktemp -d)" pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
@@ -31,16 +30,11 @@ start() {
 }
 key() { xdotool key --clearmodifiers --delay 80 "$@"; sleep 0.4; }
 # Pixels of the prompts' cyan in the well; the left edge of what stands out from the empty well's black and grey.
-cyan() {
-  import -window root "$work/shot.png"
-  convert "$work/shot.png" -crop "$well" +repage -format %c histogram:info:- | sed -n 's/^ *\([0-9]*\):.*#00C8C8.*/\1/p' | grep . || echo 0
-}
-figure_x() { import -window root "$work/s.png" && convert "$work/s.png" -crop "$well" +repage -fill black -opaque '#808080' -trim -format %X info: | tr -d +; }
+shot() { import -window root "$work/shot.png" && convert "$work/shot.png" -crop "$well" +repage "$@"; }
+cyan() { shot -format %c histogram:info:- | sed -n 's/^ *\([0-9]*\):.*#00C8C8.*/\1/p' | grep . || echo 0; }
+figure_x() { shot -fill black -opaque '#808080' -trim -format %X info: | tr -d +; }
 # True once the program has ended by itself with status 0.
-ends() {
-  for _ in $(seq 50); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done
-  ! kill -0 "$game" 2>/dev/null && wait "$game"
-}
+ends() { for _ in $(seq 50); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done; ! kill -0 "$game" 2>/dev/null && wait "$game"; }
 # The actions, each from where the one before left the game. The key labelled Z (Y's place on a US keyboard,
 # for German) must leave a question waiting; after No, Esc asks again as the game goes on; Yes to the exit prompt
 # ends the game, so a close then asks nothing.
@@ -55,11 +49,10 @@ check() { for a in "$@"; do "$a" && row+="$(printf ' %-7s' pass)" || { row+="$(p
 status=0
 printf '%-13s %-7s %-7s %-7s %-7s %-7s %-7s\n' layout arrows P exit-N exit-Y close-N close-Y
 for layout in us de ru 'ru(phonetic)' ua; do
-  variant="${layout#*(}" && [ "$variant" = "$layout" ] && variant=""
-  setxkbmap -layout "${layout%%(*}" -variant "${variant%)}" || { echo "layouts: FAIL: setxkbmap $layout"; exit 1; }
+  variant="$(sed -n 's/.*(\(.*\))/\1/p' <<<"$layout")"
+  setxkbmap -layout "${layout%%(*}" -variant "$variant" || { echo "layouts: FAIL: setxkbmap $layout"; exit 1; }
   # X keycodes of P, N and the keys labelled Y and Z; German layouts swap the labels Y and Z.
-  kp=33 kn=57 ky=29 kz=52
-  [ "$layout" = de ] && ky=52 kz=29
+  kp=33 kn=57 ky=29 kz=52 && [ "$layout" = de ] && ky=52 kz=29
   row="$(printf '%-13s' "$layout")"
   start; check arrows P exit-N exit-Y
   kill "$game" 2>/dev/null && wait "$game" 2>/dev/null
