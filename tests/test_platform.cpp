@@ -102,9 +102,11 @@ private Q_SLOTS:
         QCOMPARE(seen + QString(" %1").arg(clock.now()), QString("bababbp 94"));
     }
 
+    // Key / shift / character codes. A Latin label names a letter; another layout's key is the letter at its place on
+    // a US keyboard by its native scan code (evdev code + 8), none without one; the character stays the layout's.
     void keysBecomeTheirCodes() {
-        const auto codes = [](Qt::Key key, Qt::KeyboardModifiers mods, const QString &text) {
-            const QKeyEvent e(QEvent::KeyPress, key, mods, text);
+        const auto codes = [](int key, Qt::KeyboardModifiers mods, const QString &text, quint32 scan = 0) {
+            const QKeyEvent e(QEvent::KeyPress, key, mods, scan, 0, 0, text);
             return QString("%1/%2/%3").arg(plat::virtualKeyOf(e)).arg(plat::shiftStateOf(e)).arg(plat::charCodeOf(e));
         };
         QCOMPARE(
@@ -112,13 +114,19 @@ private Q_SLOTS:
                          codes(Qt::Key_Plus, Qt::ShiftModifier, "+"), codes(Qt::Key_Minus, Qt::KeypadModifier, "-"),
                          codes(Qt::Key_F3, {}, ""), codes(Qt::Key_A, Qt::ControlModifier, "\x01"),
                          codes(Qt::Key_Enter, Qt::KeypadModifier, "\r"), codes(Qt::Key_Backspace, {}, "\b"),
-                         codes(Qt::Key_Escape, Qt::AltModifier, "\x1b"), codes(Qt::Key(0x41d), {}, "н"),
-                         codes(Qt::Key(0x417), {}, "З"), codes(Qt::Key_Z, {}, "z"), codes(Qt::Key_5, {}, "5"),
-                         codes(Qt::Key_unknown, {}, "€"), codes(Qt::Key_unknown, {}, "中"),
-                         codes(Qt::Key_Shift, Qt::ShiftModifier, ""), codes(Qt::Key_Delete, {}, "\x7f")})
+                         codes(Qt::Key_Escape, Qt::AltModifier, "\x1b"), codes(Qt::Key_Z, {}, "z"),
+                         codes(Qt::Key_5, {}, "5"), codes(Qt::Key_unknown, {}, "€"), codes(Qt::Key_unknown, {}, "中"),
+                         codes(Qt::Key_Shift, Qt::ShiftModifier, ""), codes(Qt::Key_Delete, {}, "\x7f"),
+                         // us P; de Z, Y; ru Н at Y, Й at Q, Х at [; ru(phonetic) П, Н; el π; fr é at 2; no place
+                         codes(Qt::Key_P, {}, "p", 33), codes(Qt::Key_Z, {}, "z", 29), codes(Qt::Key_Y, {}, "Y", 52),
+                         codes(0x41d, {}, "н", 29), codes(0x419, {}, "й", 24), codes(0x425, {}, "х", 34),
+                         codes(0x41f, {}, "П", 33), codes(0x41d, {}, "н", 57), codes(0x3a0, {}, "π", 33),
+                         codes(0xc9, {}, "é", 11), codes(0x41d, {}, "н")})
                 .join(' '),
-            QString("37/0/-1 107/0/43 187/1/43 109/0/45 114/0/-1 65/2/1 13/0/13 8/0/8 27/4/27 89/0/237 80/0/199 "
-                    "90/0/122 53/0/53 0/0/136 0/0/301 16/0/-1 0/0/-1"));
+            QString(
+                "37/0/-1 107/0/43 187/1/43 109/0/45 114/0/-1 65/2/1 13/0/13 8/0/8 27/4/27 90/0/122 53/0/53 0/0/136 "
+                "0/0/301 16/0/-1 0/0/-1 80/0/112 90/0/122 89/0/89 89/0/237 81/0/233 0/0/245 80/0/207 78/0/237 80/0/448 "
+                "50/0/489 0/0/237"));
     }
 
     void theKeyboardGoesToTheFocusedBoxAndAHiddenBoxLetsGo() {

@@ -5,19 +5,28 @@
 
 #include <QKeyEvent>
 
+#include <string_view>
+
 namespace plat {
 
 namespace {
 
-// With a Russian layout the letter keys report Cyrillic letters; a virtual
-// key code names the physical key, so map each letter back to the Latin key
-// it shares on the standard Russian keyboard.
-int latinKeyOfCyrillic(char16_t upper) {
-    static const char16_t kLetters[] = u"ЙЦУКЕНГШЩЗФЫВАПРОЛДЯЧСМИТЬ";
-    static const char kKeys[] = "QWERTYUIOPASDFGHJKLZXCVBNM";
-    for (int i = 0; kLetters[i] != 0; ++i) {
-        if (kLetters[i] == upper) {
-            return kKeys[i];
+// The letter or digit printed on the key at this position of a US keyboard,
+// by its evdev code; Linux's platforms report a key's position as that code
+// plus 8. These are positions, so every layout shares them.
+int usKeyAtPosition(quint32 native_scan_code) {
+    struct Row {
+        quint32 first;
+        std::string_view keys;
+    };
+    static constexpr Row kRows[] = {{2, "1234567890"}, {16, "QWERTYUIOP"}, {30, "ASDFGHJKL"}, {44, "ZXCVBNM"}};
+    if (native_scan_code < 8) {
+        return 0; // no position known
+    }
+    const quint32 evdev = native_scan_code - 8;
+    for (const Row &row : kRows) {
+        if (evdev >= row.first && evdev - row.first < row.keys.size()) {
+            return row.keys[evdev - row.first];
         }
     }
     return 0;
@@ -67,11 +76,10 @@ int virtualKeyOf(const QKeyEvent &event) {
     if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9)) {
         return key; // the same numbers as the virtual key codes
     }
-    if (key >= 0x0400 && key <= 0x04FF) {
-        const QChar upper = QChar(static_cast<char16_t>(key)).toUpper();
-        return latinKeyOfCyrillic(upper.unicode());
-    }
-    return 0;
+    // Any other layout's key (Cyrillic, Greek, ...) is known by where it sits, as the virtual key codes are.
+    // Without a position (a platform that gives none) it stays unnamed rather than guessed from one layout's
+    // letters: a wrong guess could answer a question the player did not mean to.
+    return usKeyAtPosition(event.nativeScanCode());
 }
 
 int shiftStateOf(const QKeyEvent &event) {

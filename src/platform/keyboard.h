@@ -34,6 +34,9 @@ enum VirtualKey : int {
 // Shift state bits of a key-down.
 enum ShiftBits : int { kShiftMask = 1, kCtrlMask = 2, kAltMask = 4 };
 
+// A key whose symbol is a Latin letter is that letter; a key of another
+// layout is the letter or digit at its place on a US keyboard; 0 when the
+// game has no code for it.
 [[nodiscard]] int virtualKeyOf(const QKeyEvent &event);
 [[nodiscard]] int shiftStateOf(const QKeyEvent &event);
 // The Windows-1251 code of the character the event types, 13 for Enter,

@@ -1,10 +1,15 @@
 #include "real_services.h"
 
+#include "keyboard.h"
+
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QTime>
@@ -54,6 +59,29 @@ private:
     bool enabled_ = false;
 };
 
+// Qt's message box matches a button's underlined letter against the character typed, which another layout
+// changes (Н, not Y, with a Russian one); this box takes the letter as the game's own keys do, by its position.
+class LetterKeyBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override {
+        const int key = virtualKeyOf(*event);
+        const bool plain = (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0;
+        if (plain && key >= 'A' && key <= 'Z') {
+            const QKeySequence mnemonic(QKeyCombination(Qt::AltModifier, static_cast<Qt::Key>(key)));
+            for (QAbstractButton *button : buttons()) {
+                if (QKeySequence::mnemonic(button->text()) == mnemonic) {
+                    button->animateClick();
+                    return;
+                }
+            }
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+};
+
 } // namespace
 
 QString chooseGameFolder(const QString &beside) {
@@ -89,7 +117,7 @@ int RealServices::secondsSinceMidnight() { return QTime::currentTime().msecsSinc
 QString RealServices::programFolder() { return folder_.isEmpty() ? QCoreApplication::applicationDirPath() : folder_; }
 
 int RealServices::messageBox(const QString &text, int style, const QString &title) {
-    QMessageBox box(dialog_parent_);
+    LetterKeyBox box(dialog_parent_);
     box.setWindowTitle(title);
     box.setTextFormat(Qt::PlainText); // a folder's name is shown as it is, never as markup
     box.setText(text);
