@@ -6,9 +6,9 @@
 #include <QFontMetricsF>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QSet>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace plat {
@@ -55,22 +55,23 @@ void fillInto(QImage &img, double ratio, int left, int top, int right, int botto
     }
 }
 
-void ropRow(QRgb *d, const QRgb *s, const int *cols, int n, Rop op) {
+// Mapped: the source pixel of each destination pixel is cols[i], as above 1x.
+template <bool Mapped> void ropRow(QRgb *d, const QRgb *s, const int *cols, int n, Rop op) {
     // One loop per operation over a row: the copy of every cell of the well comes through here.
     switch (op) {
     case Rop::Copy:
         for (int i = 0; i < n; ++i) {
-            d[i] = s[cols != nullptr ? cols[i] : i] | 0xFF000000U;
+            d[i] = s[Mapped ? cols[i] : i] | 0xFF000000U;
         }
         break;
     case Rop::And:
         for (int i = 0; i < n; ++i) {
-            d[i] = (d[i] & s[cols != nullptr ? cols[i] : i]) | 0xFF000000U;
+            d[i] = (d[i] & s[Mapped ? cols[i] : i]) | 0xFF000000U;
         }
         break;
     case Rop::Or:
         for (int i = 0; i < n; ++i) {
-            d[i] |= s[cols != nullptr ? cols[i] : i] | 0xFF000000U;
+            d[i] |= s[Mapped ? cols[i] : i] | 0xFF000000U;
         }
         break;
     }
@@ -84,9 +85,9 @@ void blitInto(QImage &img, double ratio, int x, int y, int w, int h, const QImag
     if (ratio == 1.0) {
         const QRect area = QRect(x, y, w, h).intersected(img.rect());
         for (int dy = area.top(); dy <= area.bottom(); ++dy) {
-            ropRow(reinterpret_cast<QRgb *>(img.scanLine(dy)) + area.left(),
-                   reinterpret_cast<const QRgb *>(src.constScanLine(dy - y)) + (area.left() - x), nullptr, area.width(),
-                   op);
+            ropRow<false>(reinterpret_cast<QRgb *>(img.scanLine(dy)) + area.left(),
+                          reinterpret_cast<const QRgb *>(src.constScanLine(dy - y)) + (area.left() - x), nullptr,
+                          area.width(), op);
         }
         return;
     }
@@ -105,7 +106,7 @@ void blitInto(QImage &img, double ratio, int x, int y, int w, int h, const QImag
     for (int i = 0; i < h; ++i) {
         const auto *s = reinterpret_cast<const QRgb *>(src.constScanLine(i));
         for (int dy = std::max(dev(y + i, ratio), 0); dy < std::min(dev(y + i + 1, ratio), img.height()); ++dy) {
-            ropRow(reinterpret_cast<QRgb *>(img.scanLine(dy)) + x0, s, cols.data(), x1 - x0, op);
+            ropRow<true>(reinterpret_cast<QRgb *>(img.scanLine(dy)) + x0, s, cols.data(), x1 - x0, op);
         }
     }
 }
@@ -149,17 +150,18 @@ void PictureBox::resizeImage(int w, int h) {
     // A box of no size keeps a 1 x 1 image so that drawing stays harmless.
     image_ = next;
     // The area the new size uncovers is in the back colour, at every ratio.
-    const Rgb back = back_;
-    const auto fill = [back](int l, int t, int r, int b) {
-        return [=](QImage &img, double ratio) { fillInto(img, ratio, l, t, r, b, back); };
+    const auto fill = [this](int l, int t, int r, int b) {
+        record(Op{.bounds = QRect(QPoint(l, t), QPoint(r - 1, b - 1)),
+                  .opaque = true,
+                  .kind = Op::Kind::Fill,
+                  .at = {l, t, r, b},
+                  .color = back_});
     };
     if (kept.isEmpty()) {
-        record(image_.rect(), true, fill(0, 0, image_.width(), image_.height()));
+        fill(0, 0, image_.width(), image_.height());
     } else {
-        record(QRect(kept.width(), 0, image_.width() - kept.width(), image_.height()), true,
-               fill(kept.width(), 0, image_.width(), image_.height()));
-        record(QRect(0, kept.height(), kept.width(), image_.height() - kept.height()), true,
-               fill(0, kept.height(), kept.width(), image_.height()));
+        fill(kept.width(), 0, image_.width(), image_.height());
+        fill(0, kept.height(), kept.width(), image_.height());
     }
     if (ratio_ != 1.0) {
         ratio_ = 0.0; // draw the display image again at the new size
@@ -220,7 +222,7 @@ void PictureBox::print(const QString &text, bool newline) {
         ops_.pop_back();
     }
     // Glyphs may reach a little beyond their advance and line.
-    record(bounds.toAlignedRect().adjusted(-3, -3, 3, 3), false, draw, key);
+    record(Op{.bounds = bounds.toAlignedRect().adjusted(-3, -3, 3, 3), .draw = draw, .text = key});
     if (newline) {
         currentX = 0.0;
         currentY = y + fm.height();
@@ -275,7 +277,7 @@ void PictureBox::line(double x1, double y1, double x2, double y2, Rgb color) {
         p.drawLine(ax, ay, bx, by);
     };
     draw(image_, 1.0);
-    record(QRect(QPoint(ax, ay), QPoint(bx, by)).normalized().adjusted(-w, -w, w, w), false, draw);
+    record(Op{.bounds = QRect(QPoint(ax, ay), QPoint(bx, by)).normalized().adjusted(-w, -w, w, w), .draw = draw});
     changed();
 }
 
@@ -293,32 +295,55 @@ void PictureBox::fillRect(int left, int top, int right, int bottom, Rgb color) {
         return;
     }
     fillInto(image_, 1.0, left, top, right, bottom, color);
-    record(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), true,
-           [=](QImage &img, double ratio) { fillInto(img, ratio, left, top, right, bottom, color); });
+    record(Op{.bounds = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)),
+              .opaque = true,
+              .kind = Op::Kind::Fill,
+              .at = {left, top, right, bottom},
+              .color = color});
 }
 
 void PictureBox::blit(int x, int y, int w, int h, const QImage &source, Rop op) {
-    const QImage src = source.format() == QImage::Format_RGB32 || source.format() == QImage::Format_ARGB32
-                           ? source
-                           : source.convertToFormat(QImage::Format_RGB32);
+    QImage src = source.format() == QImage::Format_RGB32 || source.format() == QImage::Format_ARGB32
+                     ? source
+                     : source.convertToFormat(QImage::Format_RGB32);
     blitInto(image_, 1.0, x, y, w, h, src, op);
-    record(QRect(x, y, std::min(w, src.width()), std::min(h, src.height())), op == Rop::Copy,
-           [=](QImage &img, double ratio) { blitInto(img, ratio, x, y, w, h, src, op); });
+    const QRect bounds(x, y, std::min(w, src.width()), std::min(h, src.height()));
+    record(Op{.bounds = bounds,
+              .opaque = op == Rop::Copy,
+              .kind = Op::Kind::Copy,
+              .at = {x, y, w, h},
+              .rop = op,
+              .source = std::move(src)});
 }
 
-void PictureBox::record(QRect bounds, bool opaque, std::function<void(QImage &, double)> draw, QString text) {
-    bounds = bounds.intersected(image_.rect());
-    if (bounds.isEmpty()) {
+void PictureBox::replay(const Op &op, QImage &img, double ratio) {
+    const auto &[a, b, c, d] = op.at;
+    switch (op.kind) {
+    case Op::Kind::Fill:
+        fillInto(img, ratio, a, b, c, d, op.color);
+        break;
+    case Op::Kind::Copy:
+        blitInto(img, ratio, a, b, c, d, op.source, op.rop);
+        break;
+    case Op::Kind::Call:
+        op.draw(img, ratio);
+        break;
+    }
+}
+
+void PictureBox::record(Op op) {
+    op.bounds = op.bounds.intersected(image_.rect());
+    if (op.bounds.isEmpty()) {
         return;
     }
-    if (opaque && bounds == image_.rect()) {
+    if (op.opaque && op.bounds == image_.rect()) {
         ops_.clear();
         ops_compacted_ = 0;
     }
     if (ratio_ != 1.0) {
-        draw(display_, ratio_);
+        replay(op, display_, ratio_);
     }
-    ops_.push_back(Op{bounds, opaque, std::move(draw), std::move(text)});
+    ops_.push_back(std::move(op));
     if (ops_.size() > 2 * ops_compacted_ + 512) {
         compactOps();
     }
@@ -327,37 +352,48 @@ void PictureBox::record(QRect bounds, bool opaque, std::function<void(QImage &, 
 // Leaves out the calls whose every pixel a later opaque call covers: in a game the same cells are copied over
 // and over, and only the latest copy of each counts.
 void PictureBox::compactOps() {
-    QSet<std::pair<int, int>> cells; // later opaque rectangles of one cell or smaller, by corner and size
-    QVector<QRect> large;            // later opaque rectangles above that
-    std::vector<Op> kept;
-    for (auto it = ops_.rbegin(); it != ops_.rend(); ++it) {
-        const QRect &b = it->bounds;
-        const auto key = std::pair{(b.x() << 16) | b.y(), (b.width() << 16) | b.height()};
-        if (cells.contains(key) ||
-            std::any_of(large.begin(), large.end(), [&](const QRect &l) { return l.contains(b); })) {
-            continue;
-        }
-        if (it->opaque) {
-            if (b.width() * b.height() <= 16 * 16) {
-                cells.insert(key);
-            } else {
-                large.push_back(b);
-            }
-        }
-        kept.push_back(std::move(*it));
+    // Later opaque rectangles of one cell or smaller, by corner and size, in an open-addressed table (this runs
+    // on the way from a key to the screen); larger ones in a list.
+    std::size_t size = 64;
+    while (size < 2 * ops_.size()) {
+        size *= 2;
     }
-    std::reverse(kept.begin(), kept.end());
-    ops_ = std::move(kept);
+    std::vector<quint64> cells(size, 0);
+    const int shift = 64 - std::countr_zero(size);
+    QVector<QRect> large;
+    std::vector<bool> drop(ops_.size(), false);
+    for (std::size_t i = ops_.size(); i-- > 0;) {
+        const QRect &b = ops_[i].bounds;
+        const quint64 key =
+            (quint64(b.x()) << 48) | (quint64(b.y()) << 32) | (quint64(b.width()) << 16) | quint64(b.height());
+        std::size_t slot = (key * 0x9E3779B97F4A7C15ULL) >> shift;
+        while (cells[slot] != 0 && cells[slot] != key) {
+            slot = (slot + 1) & (size - 1);
+        }
+        if (cells[slot] == key ||
+            std::any_of(large.begin(), large.end(), [&](const QRect &l) { return l.contains(b); })) {
+            drop[i] = true;
+        } else if (ops_[i].opaque && b.width() * b.height() <= 16 * 16) {
+            cells[slot] = key;
+        } else if (ops_[i].opaque) {
+            large.push_back(b);
+        }
+    }
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < ops_.size(); ++i) {
+        if (!drop[i]) {
+            ops_[n++] = std::move(ops_[i]);
+        }
+    }
+    ops_.erase(ops_.begin() + static_cast<std::ptrdiff_t>(n), ops_.end());
     if (ops_.size() > kMaxOps) {
         // The picture as it stands, at the best ratio there is, replaces the calls that made it.
         const QImage base = ratio_ != 1.0 ? display_ : image_;
         ops_.clear();
-        ops_.push_back(Op{image_.rect(), true,
-                          [base](QImage &img, double) {
+        ops_.push_back(Op{.bounds = image_.rect(), .opaque = true, .draw = [base](QImage &img, double) {
                               QPainter p(&img);
                               p.drawImage(QRectF(QPointF(0, 0), img.deviceIndependentSize()), base);
-                          },
-                          QString()});
+                          }});
     }
     ops_compacted_ = ops_.size();
 }
@@ -375,7 +411,7 @@ void PictureBox::followScreen() {
     }
     display_ = blankImage(image_.width(), image_.height(), ratio_, back_);
     for (const Op &op : ops_) {
-        op.draw(display_, ratio_);
+        replay(op, display_, ratio_);
     }
 }
 

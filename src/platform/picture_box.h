@@ -19,6 +19,8 @@
 #include <QVector>
 #include <QWidget>
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -113,14 +115,22 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
-    // One drawing call, as it is drawn again into an image of some ratio.
+    // One drawing call, as it is drawn again into an image of some ratio. Fills and copies, the calls a game
+    // makes most, are plain values; text and slanted lines a function.
     struct Op {
-        QRect bounds; // 1x pixels it may touch
-        bool opaque;  // it hides everything under bounds
-        std::function<void(QImage &, double)> draw;
-        QString text; // a print's font, places and lines; empty for other calls
+        enum class Kind : std::uint8_t { Fill, Copy, Call };
+        QRect bounds;        // 1x pixels it may touch
+        bool opaque = false; // it hides everything under bounds
+        Kind kind = Kind::Call;
+        std::array<int, 4> at{}; // a fill's left, top, right, bottom; a copy's x, y, w, h
+        Rgb color = 0;
+        Rop rop = Rop::Copy;
+        QImage source{};
+        std::function<void(QImage &, double)> draw{};
+        QString text{}; // a print's font, places and lines; empty for other calls
     };
-    void record(QRect bounds, bool opaque, std::function<void(QImage &, double)> draw, QString text = {});
+    void record(Op op);
+    static void replay(const Op &op, QImage &img, double ratio);
     void compactOps();
     void followScreen();
     void resizeImage(int w, int h);
