@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <type_traits>
 
 namespace plat {
 
@@ -27,6 +28,18 @@ QStringList splitLines(const QString &text) {
     t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     return t.split(QLatin1Char('\n'));
 }
+
+// The rows of an image by address, found once per call: scanLine() asks whether the image is shared on every
+// row of every copy.
+template <typename T> struct Rows {
+    T *bits;
+    qsizetype stride;
+    auto operator[](int y) const {
+        return reinterpret_cast<std::conditional_t<std::is_const_v<T>, const QRgb, QRgb> *>(bits + y * stride);
+    }
+};
+Rows<uchar> rows(QImage &img) { return {img.bits(), img.bytesPerLine()}; }
+Rows<const uchar> rows(const QImage &img) { return {img.constBits(), img.bytesPerLine()}; }
 
 // The device pixel where the 1x pixel edge v falls: boxes and cells that meet at 1x meet at every ratio.
 int dev(int v, double ratio) { return ratio == 1.0 ? v : static_cast<int>(std::floor(v * ratio + 0.5)); }
@@ -49,8 +62,9 @@ void fillInto(QImage &img, double ratio, int left, int top, int right, int botto
         return;
     }
     const QRgb c = toQColor(color).rgb();
+    const auto to = rows(img);
     for (int y = r.top(); y <= r.bottom(); ++y) {
-        auto *row = reinterpret_cast<QRgb *>(img.scanLine(y));
+        auto *row = to[y];
         std::fill(row + r.left(), row + r.right() + 1, c);
     }
 }
@@ -82,12 +96,12 @@ template <bool Mapped> void ropRow(QRgb *d, const QRgb *s, const int *cols, int 
 void blitInto(QImage &img, double ratio, int x, int y, int w, int h, const QImage &src, Rop op) {
     w = std::min(w, src.width());
     h = std::min(h, src.height());
+    const auto to = rows(img);
+    const auto from = rows(src);
     if (ratio == 1.0) {
         const QRect area = QRect(x, y, w, h).intersected(img.rect());
         for (int dy = area.top(); dy <= area.bottom(); ++dy) {
-            ropRow<false>(reinterpret_cast<QRgb *>(img.scanLine(dy)) + area.left(),
-                          reinterpret_cast<const QRgb *>(src.constScanLine(dy - y)) + (area.left() - x), nullptr,
-                          area.width(), op);
+            ropRow<false>(to[dy] + area.left(), from[dy - y] + (area.left() - x), nullptr, area.width(), op);
         }
         return;
     }
@@ -104,9 +118,8 @@ void blitInto(QImage &img, double ratio, int x, int y, int w, int h, const QImag
         }
     }
     for (int i = 0; i < h; ++i) {
-        const auto *s = reinterpret_cast<const QRgb *>(src.constScanLine(i));
         for (int dy = std::max(dev(y + i, ratio), 0); dy < std::min(dev(y + i + 1, ratio), img.height()); ++dy) {
-            ropRow<true>(reinterpret_cast<QRgb *>(img.scanLine(dy)) + x0, s, cols.data(), x1 - x0, op);
+            ropRow<true>(to[dy] + x0, from[i], cols.data(), x1 - x0, op);
         }
     }
 }
