@@ -95,7 +95,6 @@ public:
     [[nodiscard]] Rgb pixel(int x, int y) const;
     // The picture the screen shows: at the screen's device pixel ratio, or the 1x image at 100 %.
     [[nodiscard]] const QImage &displayImage();
-    [[nodiscard]] double displayRatio() const { return ratio_; }
 
     // Visibility and keyboard focus (the game's own focus, see KeyboardFocus).
     void setShown(bool shown);
