@@ -25,6 +25,7 @@ startup() { # $1: label, rest: command prefix
   echo "start to first painted frame ($label): best of 5 $best ms, peak resident memory $rss KiB"
 }
 QT_QPA_PLATFORM=offscreen startup offscreen env
+QT_QPA_PLATFORM=offscreen startup "offscreen, 200 %" env QT_SCALE_FACTOR=2
 if command -v Xvfb >/dev/null; then
   # One X server for all five runs, so its own start-up is not counted.
   display=":$(( 90 + RANDOM % 100 ))"
@@ -33,8 +34,10 @@ if command -v Xvfb >/dev/null; then
   trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
   sleep 1
   startup Xvfb env -u QT_QPA_PLATFORM DISPLAY="$display"
+  startup "Xvfb, 200 %" env -u QT_QPA_PLATFORM DISPLAY="$display" QT_SCALE_FACTOR=2
 else
   echo "start to first painted frame (Xvfb): skipped, Xvfb not installed"
 fi
 QT_QPA_PLATFORM=offscreen "$b/bench_render"
+QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 "$b/bench_render"
 QT_QPA_PLATFORM=offscreen "$b/bench_game" --ticks "$ticks"

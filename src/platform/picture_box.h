@@ -1,6 +1,13 @@
 // A picture box with a persistent image: every drawing call goes into a
 // back buffer (QImage) and the widget shows that buffer. Coordinates are
 // pixels of the box's inner (client) area, whose scale origin is (0, 0).
+//
+// On a screen scaled above 100 % the box keeps a second image at the screen's
+// device pixel ratio, drawn by the same calls: text, lines and fills at full
+// resolution, pictures enlarged as pixel art. The 1x image stays the game's
+// readable picture. The calls since the last clear are kept (without those a
+// later opaque copy or fill hides), so a move to a screen of another scale
+// draws the same picture again at the new ratio.
 #pragma once
 
 #include "colors.h"
@@ -12,8 +19,11 @@
 #include <QVector>
 #include <QWidget>
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <utility>
+#include <vector>
 
 namespace plat {
 
@@ -83,6 +93,8 @@ public:
 
     [[nodiscard]] const QImage &image() const { return image_; }
     [[nodiscard]] Rgb pixel(int x, int y) const;
+    // The picture the screen shows: at the screen's device pixel ratio, or the 1x image at 100 %.
+    [[nodiscard]] const QImage &displayImage();
 
     // Visibility and keyboard focus (the game's own focus, see KeyboardFocus).
     void setShown(bool shown);
@@ -102,6 +114,24 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
+    // One drawing call, as it is drawn again into an image of some ratio. Fills and copies, the calls a game
+    // makes most, are plain values; text and slanted lines a function.
+    struct Op {
+        enum class Kind : std::uint8_t { Fill, Copy, Call };
+        QRect bounds;        // 1x pixels it may touch
+        bool opaque = false; // it hides everything under bounds
+        Kind kind = Kind::Call;
+        std::array<int, 4> at{}; // a fill's left, top, right, bottom; a copy's x, y, w, h
+        Rgb color = 0;
+        Rop rop = Rop::Copy;
+        QImage source{};
+        std::function<void(QImage &, double)> draw{};
+        QString text{}; // a print's font, places and lines; empty for other calls
+    };
+    void record(Op op);
+    static void replay(const Op &op, QImage &img, double ratio);
+    void compactOps();
+    void followScreen();
     void resizeImage(int w, int h);
     void changed() {
         pending_ = rect();
@@ -117,6 +147,10 @@ private:
     int draw_width_ = 1;
     QVector<QRect> invalidated_;
     QRegion pending_;
+    double ratio_ = 1.0;
+    QImage display_; // only above 100 %
+    std::vector<Op> ops_;
+    std::size_t ops_compacted_ = 0;
 };
 
 } // namespace plat

@@ -98,11 +98,30 @@ QString version_text() {
 
 const QColor kBlack(0, 0, 0);
 
-// A straight line of one pixel that leaves out its end point, as the window system's lines do.
+// A straight line of one pixel that leaves out its end point, as the window system's lines do. A filled
+// rectangle of whole pixels rather than a pen: on a scaled screen a pen centred on the pixel's middle would
+// fall half a pixel off.
 void line(QPainter &p, const QColor &colour, int x1, int y1, int x2, int y2) {
-    p.setPen(colour);
-    p.drawLine(x1, y1, x2 - (x2 > x1) + (x2 < x1), y2 - (y2 > y1) + (y2 < y1));
+    p.fillRect(QRect(QPoint(x1, y1), QPoint(x2 - (x2 > x1) + (x2 < x1), y2 - (y2 > y1) + (y2 < y1))).normalized(),
+               colour);
 }
+
+void paint_key(QPainter &p, frmAbout1::Key key, int width, int height);
+
+// A key picture drawn by the painter of the screen it is on, so that it is sharp at every scale.
+class KeyCap : public QLabel {
+public:
+    KeyCap(QWidget *parent, frmAbout1::Key key) : QLabel(parent), key_(key) {}
+
+protected:
+    void paintEvent(QPaintEvent * /*event*/) override {
+        QPainter p(this);
+        paint_key(p, key_, width(), height());
+    }
+
+private:
+    frmAbout1::Key key_;
+};
 
 } // namespace
 
@@ -117,9 +136,10 @@ frmAbout::frmAbout(QWidget *owner) : QDialog(owner) {
     picIcon->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     picIcon->setLineWidth(2);
     picIcon->setAlignment(Qt::AlignCenter);
-    const QImage icon = plat::loadIcon();
+    // From the icon's set of sizes, the one that fills 32 x 32 pixels of this screen.
+    const QPixmap icon = plat::loadIconSet().pixmap(QSize(32, 32), devicePixelRatioF());
     if (!icon.isNull()) {
-        picIcon->setPixmap(QPixmap::fromImage(icon.scaled(32, 32, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+        picIcon->setPixmap(icon);
     }
 
     const QString arial = QStringLiteral("Arial");
@@ -167,23 +187,30 @@ void frmAbout::paintEvent(QPaintEvent *event) {
 
 QImage frmAbout1::keyPicture(Key key, int width, int height) {
     QImage img(width, height, QImage::Format_RGB32);
-    img.fill(QColor(225, 229, 176));
     QPainter p(&img);
+    paint_key(p, key, width, height);
+    return img;
+}
+
+namespace {
+
+void paint_key(QPainter &p, frmAbout1::Key key, int width, int height) {
+    using Key = frmAbout1::Key;
     const int r = width - 1;
     const int b = height - 1;
-    // The cap's edges: lit from the upper left, a dark outline around.
-    p.setPen(QColor(0, 0, 0));
-    p.drawRect(0, 0, r, b);
-    p.setPen(QColor(255, 255, 255));
-    p.drawLine(1, 1, r - 1, 1);
-    p.drawLine(1, 2, r - 2, 2);
-    p.drawLine(1, 1, 1, b - 1);
-    p.drawLine(2, 1, 2, b - 2);
-    p.setPen(QColor(128, 128, 128));
-    p.drawLine(1, b - 1, r - 1, b - 1);
-    p.drawLine(2, b - 2, r - 1, b - 2);
-    p.drawLine(r - 1, 1, r - 1, b - 1);
-    p.drawLine(r - 2, 2, r - 2, b - 1);
+    // The cap's edges, in whole pixels: lit from the upper left, a dark outline around.
+    p.fillRect(0, 0, width, height, QColor(0, 0, 0));
+    p.fillRect(1, 1, width - 2, height - 2, QColor(225, 229, 176));
+    const QColor white(255, 255, 255);
+    p.fillRect(1, 1, r - 1, 1, white);
+    p.fillRect(1, 2, r - 2, 1, white);
+    p.fillRect(1, 1, 1, b - 1, white);
+    p.fillRect(2, 1, 1, b - 2, white);
+    const QColor grey(128, 128, 128);
+    p.fillRect(1, b - 1, r - 1, 1, grey);
+    p.fillRect(2, b - 2, r - 2, 1, grey);
+    p.fillRect(r - 1, 1, 1, b - 1, grey);
+    p.fillRect(r - 2, 2, 1, b - 2, grey);
 
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setPen(Qt::NoPen);
@@ -265,8 +292,9 @@ QImage frmAbout1::keyPicture(Key key, int width, int height) {
         text(QStringLiteral("Esc"), 7);
         break;
     }
-    return img;
 }
+
+} // namespace
 
 frmAbout1::frmAbout1(QWidget *owner) : QDialog(owner) {
     make_fixed_dialog(this, 207, 283);
@@ -298,9 +326,8 @@ frmAbout1::frmAbout1(QWidget *owner) : QDialog(owner) {
     }};
     for (std::size_t i = 0; i < key_places.size(); ++i) {
         const KeyPlace &k = key_places[i];
-        auto *picture = new QLabel(this);
+        auto *picture = new KeyCap(this, k.key);
         picture->setGeometry(k.place);
-        picture->setPixmap(QPixmap::fromImage(keyPicture(k.key, k.place.width(), k.place.height())));
         keys[i] = picture;
     }
 
