@@ -44,11 +44,11 @@ sound_server_start() {
   pactl info | grep -q '^Default Sink: clockwell$'
 }
 
-sound_server_kill() { kill -KILL "${sound_server_pids[@]}" 2>/dev/null; }
+sound_server_kill() { kill -KILL "${sound_server_pids[@]}" 2>/dev/null || true; }
 
 sound_server_stop() {
-  kill "${sound_server_pids[@]}" 2>/dev/null
-  wait "${sound_server_pids[@]}" 2>/dev/null
+  kill "${sound_server_pids[@]}" 2>/dev/null || true
+  wait "${sound_server_pids[@]}" 2>/dev/null || true
   sound_server_pids=()
 }
 

@@ -107,7 +107,7 @@ public:
 
 private:
     static constexpr int kMaxOpenFailures = 3;
-    static constexpr int kBufferMs = 200;      // the stream's buffer: a short clip in one piece
+    static constexpr int kBufferMs = 500;      // the stream's buffer: a short clip in one piece
     static constexpr int kDrainMarginMs = 300; // more than a server needs to play out a buffer
     static constexpr int kPumpMs = 5;
     static constexpr int kLeadInMs = 10;
@@ -140,10 +140,10 @@ private:
     }
 
     void pump() {
-        if (!sink_ || io_ == nullptr) {
+        const qint64 frame = format_.bytesPerFrame();
+        if (!sink_ || io_ == nullptr || frame <= 0) {
             return;
         }
-        const qint64 frame = format_.bytesPerFrame();
         qint64 free = sink_->bytesFree();
         free -= free % frame;
         if (free > 0) {
