@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -120,7 +121,7 @@ private:
     bool open() {
         const std::optional<QAudioFormat> format = outputFormat();
         if (!format) {
-            ++open_failures_;
+            refused();
             return false;
         }
         format_ = *format;
@@ -130,13 +131,21 @@ private:
         sink_->setBufferSize(format_.bytesForDuration(kBufferMs * 1000));
         io_ = sink_->start();
         if (io_ == nullptr || sink_->state() == QAudio::StoppedState) {
-            ++open_failures_; // no server, or one that refuses the stream
+            refused(); // no server, or one that refuses the stream
             close();
             return false;
         }
         open_failures_ = 0;
         pump_.start();
         return true;
+    }
+
+    void refused() {
+        if (++open_failures_ == kMaxOpenFailures) {
+            std::fputs("Clockwell: the sound output refused the game's clips three times (the sound server may have "
+                       "stopped); the game plays on without sound.\n",
+                       stderr);
+        }
     }
 
     void pump() {
@@ -348,7 +357,10 @@ std::unique_ptr<SoundSink> createDeviceSoundSink() {
     }
     QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull()) {
-        return std::make_unique<SilentSink>(); // no audio output: the game runs silent
+        std::fputs("Clockwell: no sound output was found (is a sound server running?); the game plays without "
+                   "sound.\n",
+                   stderr);
+        return std::make_unique<SilentSink>();
     }
     return std::make_unique<DeviceSoundSink>(std::move(device));
 }

@@ -1,6 +1,5 @@
-"""Finds each clip the game asked for in a recording of the sink, in order, with silence between.
-   find_clips.py RUN WAVS: RUN/rec is the sink's monitor (48 kHz mono s16le), RUN/rec.times the samples so far and
-   the monotonic time as each block arrived, RUN/trace the monotonic time and byte size of each call."""
+"""find_clips.py RUN WAVS: each clip called (RUN/trace: monotonic time, WAV size) found in the sink's monitor
+   (RUN/rec, 48 kHz mono s16le; RUN/rec.times: samples so far and monotonic time as each block came), in order."""
 import array, bisect, statistics, sys, wave
 
 RATE, QUIET = 48000, 16  # silence: no sample beyond 16 of 32768

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# The real program on real sound servers it starts: PulseAudio, then PipeWire with its PulseAudio service, each
-# with a null sink whose monitor is recorded while a game is played with real keys. Every clip the game asks for
-# must be in the recording, in order, with silence between; a server killed mid-game must leave the game playing
-# and answering. A server that does not start fails the check.
+# The real program on PulseAudio, then PipeWire, started here with null sinks whose monitors are recorded while a
+# game is played with real keys: every clip called must be in the recording, in order, with silence between; a
+# server killed mid-game must leave the game playing and answering. A server that does not start fails the check.
 #   run_sound.sh path/to/clockwell assets-folder      (KEEP=1 keeps the recordings and logs in /tmp)
 set -euo pipefail
 exe="$(realpath "$1")" assets="$(realpath "$2")" here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -19,12 +18,9 @@ openbox >/dev/null 2>&1 & pids+=($!)
 # clearing rows. A pause comes before the 17th.
 moves='^^<<<_ ^<<<<_ <<_ _ ^^>>_ >>_ >_ >>_ >>_ >>_ <<<_ >>>>_ <_ <<<_ _ >>_ p <<<_ ^<<_ _ >>_ _ >>>>_ <<_ ^_ ^<<<_
        ^_ ^^_ ^_ >>_ <<_ ^<_ ^>_ >>>>_ >>>_'
-
 # play KIND KILL_AT: a game on a fresh server of this kind, the server killed before figure KILL_AT (0: never).
 play() {
-  local i=0 rec w win=""
-  dir="$work/$1-$2"
-  mkdir -p "$dir/game"
+  local i=0 rec w win="" && dir="$work/$1-$2" && mkdir -p "$work/$1-$2/game"
   sound_server_start "$1" "$dir" || { tail -n 20 "$dir"/*.log; fail "$1: the sound server did not start"; }
   sound_record "$dir/rec" & rec=$!
   cp "$exe" "$dir/game/clockwell"
@@ -54,8 +50,7 @@ play() {
   for _ in $(seq 50); do kill -0 "$game" 2>/dev/null && sleep 0.1 || break; done
   ! kill -0 "$game" 2>/dev/null || fail "$1 (server killed: $2): the game no longer answers a close"
   wait "$game" || fail "$1 (server killed: $2): the game ended with status $?"
-  sound_server_stop
-  wait "$rec" || true
+  sound_server_stop && { wait "$rec" || true; }
 }
 for kind in pulse pipewire; do
   play "$kind" 0
