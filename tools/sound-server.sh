@@ -2,11 +2,11 @@
 # Source it, then:
 #   sound_server_start pulse|pipewire DIR   starts the server with DIR/run as XDG_RUNTIME_DIR (exported, with
 #                                           PULSE_SERVER), a null sink "clockwell" at 48 kHz mono as the default
-#                                           sink; returns 1 when it does not answer within ten seconds
+#                                           sink; returns 1 when it does not answer within 20 seconds
 #   sound_server_kill                       ends the server abruptly (SIGKILL), as a crash would
 #   sound_server_stop                       ends every process it started
 #   sound_record FILE                       records the sink's monitor, 48 kHz mono s16le, into FILE, each block
-#                                           of 480 samples stamped with CLOCK_MONOTONIC as it arrives (FILE.times)
+#                                           read stamped with CLOCK_MONOTONIC as it arrives (FILE.times)
 sound_server_pids=()
 
 sound_server_start() {
@@ -35,13 +35,17 @@ sound_server_start() {
     sound_server_pids+=($!)
   fi
   local _
-  for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+  for _ in $(seq 200); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
   pactl info >/dev/null 2>&1 || return 1
   if [ "$kind" = pipewire ]; then
     pactl load-module module-null-sink sink_name=clockwell rate=48000 channels=1 >/dev/null || return 1
   fi
-  for _ in $(seq 50); do pactl set-default-sink clockwell 2>/dev/null && break; sleep 0.1; done
-  pactl info | grep -q '^Default Sink: clockwell$'
+  # The session manager may take a while, on a busy machine, to make the new sink the default.
+  for _ in $(seq 200); do
+    pactl set-default-sink clockwell 2>/dev/null && pactl info | grep -q '^Default Sink: clockwell$' && return 0
+    sleep 0.1
+  done
+  return 1
 }
 
 sound_server_kill() { kill -KILL "${sound_server_pids[@]}" 2>/dev/null || true; }
