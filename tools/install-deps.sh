@@ -12,7 +12,7 @@ packages=(
   clang clang-format clang-tidy libclang-rt-14-dev
   xvfb openbox wmctrl xdotool x11-utils imagemagick
   dpkg-dev file
-  dbus pulseaudio pulseaudio-utils pipewire pipewire-bin wireplumber pipewire-pulse
+  dbus pulseaudio pulseaudio-utils pipewire pipewire-bin wireplumber pipewire-pulse python3
   weston qt6-wayland x11-xkb-utils xkb-data
 )
 if [ "${1:-}" = "--deb-check" ]; then

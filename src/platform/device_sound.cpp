@@ -8,12 +8,17 @@
 #include <QAudioSink>
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QFile>
 #include <QMediaDevices>
+#include <QTimer>
 #include <QtEndian>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace plat {
@@ -23,84 +28,169 @@ namespace {
 quint32 u32(const char *p) { return qFromLittleEndian<quint32>(p); }
 quint16 u16(const char *p) { return qFromLittleEndian<quint16>(p); }
 
+// The checks of the real program on real sound servers match each call with what the server played: with
+// CLOCKWELL_SOUND_TRACE naming a file (not meant for players), each call adds its monotonic time and size.
+void trace(const QByteArray &wav) {
+    static const QString path = qEnvironmentVariable("CLOCKWELL_SOUND_TRACE");
+    QFile file(path);
+    if (!path.isEmpty() && file.open(QIODevice::Append)) {
+        const std::chrono::duration<double> now = std::chrono::steady_clock::now().time_since_epoch();
+        file.write(QByteArray::number(now.count(), 'f', 6) + ' ' + QByteArray::number(wav.size()) + '\n');
+    }
+}
+
 class SilentSink : public SoundSink {
 public:
-    void play(const QByteArray & /*wav*/) override {}
+    void play(const QByteArray &wav) override { trace(wav); }
     void stop() override {}
 };
 
-// Plays on one output device. It keeps its own copy of the samples it
-// plays, so the caller may replace or drop its array at any time.
+// What the output stream is given: the samples of the clip that plays, then silence, so the stream never runs
+// dry (a server that has not buffered enough does not start a stream, nor restart one that ran dry).
+class Feed : public QIODevice {
+public:
+    void setClip(QByteArray samples) {
+        clip_ = std::move(samples);
+        pos_ = 0;
+    }
+    bool isSequential() const override { return true; }
+    qint64 bytesAvailable() const override { return std::numeric_limits<int>::max(); }
+
+protected:
+    qint64 readData(char *data, qint64 max) override {
+        const qint64 n = std::min(max, clip_.size() - pos_);
+        std::memcpy(data, clip_.constData() + pos_, static_cast<std::size_t>(n));
+        std::memset(data + n, 0, static_cast<std::size_t>(max - n));
+        pos_ += n;
+        return max;
+    }
+    qint64 writeData(const char * /*data*/, qint64 /*len*/) override { return -1; }
+
+private:
+    QByteArray clip_;
+    qint64 pos_ = 0;
+};
+
+// Plays on one output device, each clip on a signed 16-bit (or float) stream of its own that closes once the
+// clip is over, so the device is idle while the game is quiet; a new clip closes the stream that plays, cutting
+// its clip off. The stream is given at once as much as its buffer takes, which starts it, and the rest every
+// few milliseconds (Qt's own pulling is too slow to start a clip soon). After three refusals in a row (no
+// server, or one that refuses the stream) the game stays silent.
 class DeviceSoundSink : public SoundSink {
 public:
-    explicit DeviceSoundSink(QAudioDevice device) : device_(std::move(device)) {}
-    ~DeviceSoundSink() override { DeviceSoundSink::stop(); }
+    explicit DeviceSoundSink(QAudioDevice device) : device_(std::move(device)) {
+        done_.setSingleShot(true);
+        QObject::connect(&done_, &QTimer::timeout, &context_, [this] { close(); });
+        pump_.setInterval(kPumpMs);
+        QObject::connect(&pump_, &QTimer::timeout, &context_, [this] { pump(); });
+    }
+    ~DeviceSoundSink() override { close(); }
     DeviceSoundSink(const DeviceSoundSink &) = delete;
     DeviceSoundSink &operator=(const DeviceSoundSink &) = delete;
 
     void play(const QByteArray &wav) override {
+        trace(wav);
         stop(); // a new clip cuts off the one that plays
-        if (open_failures_ >= kMaxOpenFailures) {
-            return; // the device has refused too often: play nothing this run
-        }
         const std::optional<PcmClip> clip = parseWav(wav);
-        if (!clip) {
+        if (!clip || open_failures_ >= kMaxOpenFailures) {
             return;
         }
-        const std::optional<QAudioFormat> format = outputFormat(*clip);
-        if (!format) {
+        if (!open()) {
             return;
         }
-        QByteArray pcm = convertClip(*clip, *format);
-        if (pcm.isEmpty()) {
-            return;
-        }
-        if (!sink_ || sink_->format() != *format) {
-            sink_.reset();
-            sink_ = std::make_unique<QAudioSink>(device_, *format);
-        }
-        buffer_.setData(pcm);
-        buffer_.open(QIODevice::ReadOnly);
-        sink_->start(&buffer_);
-        if (sink_->error() == QAudio::OpenError) {
-            ++open_failures_;
-            stop();
-        } else if (sink_->error() == QAudio::NoError) {
-            open_failures_ = 0;
-        }
+        // A server may skip the first millisecond or two of a new stream: let that be silence.
+        feed_->setClip(QByteArray(format_.bytesForDuration(kLeadInMs * 1000), '\0') + convertClip(*clip, format_));
+        pump();
+        done_.start(clipMs(*clip) + kBufferMs * 2 + kDrainMarginMs);
     }
 
-    void stop() override {
-        if (sink_ && sink_->state() != QAudio::StoppedState) {
-            sink_->stop();
-        }
-        if (buffer_.isOpen()) {
-            buffer_.close();
-        }
-    }
+    void stop() override { close(); }
 
 private:
     static constexpr int kMaxOpenFailures = 3;
+    static constexpr int kBufferMs = 500;      // the stream's buffer: a short clip in one piece
+    static constexpr int kDrainMarginMs = 300; // more than a server needs to play out a buffer
+    static constexpr int kPumpMs = 5;
+    static constexpr int kLeadInMs = 10;
+    static constexpr int kRetireMs = 2000;
 
-    // The clip's own format when the device takes it, else one it prefers.
-    std::optional<QAudioFormat> outputFormat(const PcmClip &clip) const {
-        std::vector<QAudioFormat> candidates;
-        candidates.push_back(clipFormat(clip));
-        const QAudioFormat preferred = device_.preferredFormat();
-        if (preferred.isValid()) {
-            candidates.push_back(preferred);
-            QAudioFormat int16 = preferred;
-            int16.setSampleFormat(QAudioFormat::Int16);
-            candidates.push_back(int16);
+    static int clipMs(const PcmClip &clip) {
+        return static_cast<int>(clip.samples.size() * 1000 / (qsizetype{clip.rate} * clip.channels * (clip.bits / 8)));
+    }
+
+    bool open() {
+        const std::optional<QAudioFormat> format = outputFormat();
+        if (!format) {
+            refused();
+            return false;
         }
-        for (const int rate : {48000, 44100}) {
-            for (const int channels : {2, 1}) {
-                QAudioFormat f;
-                f.setSampleRate(rate);
-                f.setChannelCount(channels);
-                f.setSampleFormat(QAudioFormat::Int16);
-                candidates.push_back(f);
+        format_ = *format;
+        feed_ = std::make_unique<Feed>();
+        feed_->open(QIODevice::ReadOnly);
+        sink_ = std::make_unique<QAudioSink>(device_, format_);
+        sink_->setBufferSize(format_.bytesForDuration(kBufferMs * 1000));
+        io_ = sink_->start();
+        if (io_ == nullptr || sink_->state() == QAudio::StoppedState) {
+            refused(); // no server, or one that refuses the stream
+            close();
+            return false;
+        }
+        open_failures_ = 0;
+        pump_.start();
+        return true;
+    }
+
+    void refused() {
+        if (++open_failures_ == kMaxOpenFailures) {
+            std::fputs("Clockwell: the sound output refused the game's clips three times (the sound server may have "
+                       "stopped); the game plays on without sound.\n",
+                       stderr);
+        }
+    }
+
+    void pump() {
+        const qint64 frame = format_.bytesPerFrame();
+        if (!sink_ || io_ == nullptr || frame <= 0) {
+            return;
+        }
+        qint64 free = sink_->bytesFree();
+        free -= free % frame;
+        if (free > 0) {
+            QByteArray chunk(free, Qt::Uninitialized);
+            feed_->read(chunk.data(), free);
+            io_->write(chunk);
+        }
+    }
+
+    // The stream is deleted a while after it stops: the server may still be serving it.
+    void close() {
+        done_.stop();
+        pump_.stop();
+        io_ = nullptr;
+        if (sink_) {
+            sink_->stop();
+            auto retired = std::make_shared<std::pair<std::unique_ptr<QAudioSink>, std::unique_ptr<Feed>>>(
+                std::move(sink_), std::move(feed_));
+            QTimer::singleShot(kRetireMs, &context_, [retired] {});
+        }
+    }
+
+    // A signed format the device takes: 48 kHz mono first, which the game's clips convert to exactly enough.
+    std::optional<QAudioFormat> outputFormat() const {
+        std::vector<QAudioFormat> candidates;
+        for (const QAudioFormat::SampleFormat kind : {QAudioFormat::Int16, QAudioFormat::Float}) {
+            for (const int rate : {48000, 44100}) {
+                for (const int channels : {1, 2}) {
+                    QAudioFormat f;
+                    f.setSampleRate(rate);
+                    f.setChannelCount(channels);
+                    f.setSampleFormat(kind);
+                    candidates.push_back(f);
+                }
             }
+            QAudioFormat preferred = device_.preferredFormat();
+            preferred.setSampleFormat(kind);
+            candidates.push_back(preferred);
         }
         for (const QAudioFormat &f : candidates) {
             if (f.isValid() && device_.isFormatSupported(f)) {
@@ -111,7 +201,12 @@ private:
     }
 
     QAudioDevice device_;
-    QBuffer buffer_; // declared before the sink, which reads it
+    QObject context_; // owns the timers and connections, which end with the player
+    QTimer done_;
+    QTimer pump_;
+    QIODevice *io_ = nullptr; // the stream's input, owned by the sink
+    QAudioFormat format_;
+    std::unique_ptr<Feed> feed_; // declared before the sink, which reads it
     std::unique_ptr<QAudioSink> sink_;
     int open_failures_ = 0;
 };
@@ -262,7 +357,10 @@ std::unique_ptr<SoundSink> createDeviceSoundSink() {
     }
     QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull()) {
-        return std::make_unique<SilentSink>(); // no audio output: the game runs silent
+        std::fputs("Clockwell: no sound output was found (is a sound server running?); the game plays without "
+                   "sound.\n",
+                   stderr);
+        return std::make_unique<SilentSink>();
     }
     return std::make_unique<DeviceSoundSink>(std::move(device));
 }
