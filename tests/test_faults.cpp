@@ -87,8 +87,9 @@ public:
                 rig.f().close();
                 std::printf("%s\n", qPrintable(rig.said().join('|')));
             }
-            std::printf("%d %d\n", plat::chooseGameFolder(folders[0]) == folders[0],
-                        plat::chooseGameFolder(folders[2]).startsWith(qEnvironmentVariable("HOME") + "/.local/share/"));
+            const QString own = qEnvironmentVariable("HOME") + "/.local/share/Clockwell";
+            std::printf("%d %d %d\n", plat::chooseGameFolder(folders[0]) == folders[0],
+                        plat::chooseGameFolder(folders[2]) == own, plat::chooseGameFolder(folders[3]) == own);
             return 0;
         }
         Rig rig(QByteArray(), QByteArray(), false); // fonts: a game to its exit prompt, a box sized to its text
@@ -105,6 +106,8 @@ private Q_SLOTS:
     // As a normal user: a folder that may not be written, and read-only files in one that may. Their files are
     // read, each save fails with the system's words and leaves every file byte for byte and inode for inode, and
     // the game keeps them beside it: only a folder that holds neither and cannot be written sends it elsewhere.
+    // An installed copy (its desktop entry at ../share/applications) never writes beside itself, even where it
+    // could and its files are there.
     void filesThatMayNotBeWritten() {
         Rig locked(cfg_file("No", "No", "3"), someScores(), false),
             readonly(cfg_file("No", "No", "3"), someScores(), false);
@@ -130,11 +133,19 @@ private Q_SLOTS:
         const QString before = inodes();
         QProcessEnvironment env;
         env.insert("HOME", home.path());
-        const QString out = child("readonly", locked.dir.path() + ":" + readonly.dir.path() + ":" + empty.path(), env);
+        QTemporaryDir prefix;
+        const QString games = prefix.filePath("games");
+        QVERIFY(QDir(prefix.path()).mkpath("share/applications") && QDir(prefix.path()).mkpath("games") &&
+                QFile::copy(readonly.path("zweb.cfg"), games + "/zweb.cfg") &&
+                QFile::copy(readonly.path("zweb.cfg"),
+                            prefix.filePath("share/applications/org.example.Clockwell.desktop")) &&
+                QFile::setPermissions(games, QFileDevice::Permissions(0x7777)));
+        const QString out =
+            child("readonly", QStringList{locked.dir.path(), readonly.dir.path(), empty.path(), games}.join(':'), env);
         QFile::setPermissions(locked.dir.path(), QFileDevice::Permissions(0x7755));
         const QString denied = error_text(EACCES),
                       saves = QString("48 %1|16 Error: Can't write File 'zweb.sco'|16 %1\n").arg(denied);
-        QCOMPARE(out, saves + saves + "1 1 (exit 0)");
+        QCOMPARE(out, saves + saves + "1 1 1 (exit 0)");
         QCOMPARE(inodes(), before);
         const auto held = [](const QString &d) { return QDir(d).entryList(QDir::Files | QDir::Hidden).size(); };
         // the four files where they were, and the player's data folder made (".", ".." and the game's own)

@@ -6,8 +6,10 @@
 #include "shell/about_dialogs.h"
 
 #include <QLabel>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QWindow>
 
 #include <cerrno>
 
@@ -221,6 +223,15 @@ private Q_SLOTS:
             const QImage shot = a->grab().toImage();
             QCOMPARE(pixels(shot, "100,307 263,307 264,307 100,308 278,354"),
                      QString("ffffff ffffff efefef efefef efefef")); // separator: white over grey, no end; no grip
+            if (!rus) { // maximized, the box and its painted separator move to the middle together
+                a->windowHandle()->setWindowStates(Qt::WindowMaximized);
+                QTRY_VERIFY(a->width() > 381);
+                const QPoint d((a->width() - 281) / 2, (a->height() - 357) / 2);
+                QCOMPARE(geometry(a->cmdOK), QString("%1,%2 84x23").arg(96 + d.x()).arg(322 + d.y()));
+                QCOMPARE(pixels(a->grab().toImage(),
+                                QString("%1,%2 %1,%3").arg(100 + d.x()).arg(307 + d.y()).arg(308 + d.y())),
+                         QString("ffffff efefef"));
+            }
             QTest::keyClick(a, rus ? Qt::Key_Escape : Qt::Key_Return);
             QVERIFY(!a->isVisible());
         }
@@ -333,6 +344,19 @@ private Q_SLOTS:
         const QImage shot = f.Next_fig_win->grab().toImage(); // the preview's sunken frame
         QCOMPARE(pixels(shot, "0,0 40,0 5,1 1,5 85,85 84,84 40,84"),
                  QString("808080 808080 404040 404040 ffffff dfdfdf dfdfdf"));
+        // A maximize, which Wayland's title bar offers all the same, is followed: the menu bar and the client area
+        // keep their sizes as one block, centred; the next request gives the fixed size back.
+        const QSize fixed = f.size();
+        f.windowHandle()->setWindowStates(Qt::WindowMaximized);
+        QTRY_VERIFY(f.width() > fixed.width() + 100 && f.height() > fixed.height() + 100);
+        const QRect menu = f.menuBar()->geometry(), area = f.client->geometry();
+        QCOMPARE(words(menu.width(), area.size().width(), area.height(), area.top() - menu.bottom()),
+                 QString("314 314 353 1"));
+        QVERIFY(qAbs(area.left() - (f.width() - 1 - area.right())) <= 1 &&
+                qAbs(menu.top() - (f.height() - 1 - area.bottom())) <= 1);
+        f.windowHandle()->setWindowStates(Qt::WindowNoState);
+        QTRY_COMPARE(f.size(), fixed);
+        QCOMPARE(words(f.menuBar()->y(), f.client->x(), f.maximumSize() == fixed), QString("0 0 1"));
     }
 };
 

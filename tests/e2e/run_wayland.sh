@@ -10,7 +10,7 @@ work="$(mktemp -d)"
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
 fail() {
-  cp "$work/protocol.log" /tmp/wlx/last-protocol.log; cp "$work/b.png" /tmp/clockwell-wayland-fail.png 2>/dev/null && echo "wayland: screen kept in /tmp/clockwell-wayland-fail.png"
+  cp "$work/b.png" /tmp/clockwell-wayland-fail.png 2>/dev/null && echo "wayland: screen kept in /tmp/clockwell-wayland-fail.png"
   grep -E 'error|fatal' "$work/protocol.log" 2>/dev/null | tail -3 || true
   echo "wayland: FAIL: $*"
   exit 1
@@ -63,9 +63,8 @@ open_window() {
   shot b
   X="" Y=""
   appeared
-  [ -n "$Y" ] || { grep -E "get_toplevel|set_window_geometry" "$work/protocol.log"; echo "W=$W"; cp "$work/a.png" /tmp/wlx/fa.png; fail "no new window appeared after: $*"; }
+  [ -n "$Y" ] || fail "no new window appeared after: $*"
   max_x=$((X + W - 34)) max_y=$((Y + 15))
-  echo "DEBUG $X $Y $W"; cp "$work/a.png" /tmp/wlx/a$Y.png; cp "$work/b.png" /tmp/wlx/b$Y.png
 }
 # Maximize and restore from the title bar, a repaint after each: the compositor cuts off a client whose size
 # does not match, and the frame of the maximized window has the whole work area.
