@@ -133,12 +133,11 @@ private Q_SLOTS:
         const QString before = inodes();
         QProcessEnvironment env;
         env.insert("HOME", home.path());
-        QTemporaryDir prefix;
-        const QString games = prefix.filePath("games");
+        QTemporaryDir prefix; // an installed copy's folder, writable by all and holding settings
+        const QString games = prefix.filePath("games"), entry = "share/applications/org.example.Clockwell.desktop";
         QVERIFY(QDir(prefix.path()).mkpath("share/applications") && QDir(prefix.path()).mkpath("games") &&
                 QFile::copy(readonly.path("zweb.cfg"), games + "/zweb.cfg") &&
-                QFile::copy(readonly.path("zweb.cfg"),
-                            prefix.filePath("share/applications/org.example.Clockwell.desktop")) &&
+                QFile(prefix.filePath(entry)).open(QIODevice::WriteOnly) &&
                 QFile::setPermissions(games, QFileDevice::Permissions(0x7777)));
         const QString out =
             child("readonly", QStringList{locked.dir.path(), readonly.dir.path(), empty.path(), games}.join(':'), env);

@@ -66,7 +66,7 @@ bool installedCopy(const QString &folder) {
 
 QString chooseGameFolder(const QString &beside) {
     // The player's own folder, named as before the desktop id named the application.
-    const QString own = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Clockwell";
+    QString own = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Clockwell";
     if (installedCopy(beside)) {
         // Never the shared system folder, not even for root: one such run would hand every player files
         // they may not write. Should the folder not be made, the file messages name it.
