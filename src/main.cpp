@@ -23,7 +23,10 @@ int main(int /*argc*/, char *argv[]) {
     // The game takes no command line: Qt's own options (-reverse, -style...) would change its window.
     int no_options = 1;
     QApplication app(no_options, argv);
-    QApplication::setApplicationName(QStringLiteral("Clockwell"));
+    // The desktop id names the window for docks and task bars: the Wayland app_id, and the class of the X11
+    // WM_CLASS, which Qt takes from the application's name.
+    QApplication::setApplicationName(QString::fromLatin1(plat::kDesktopId));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(plat::kDesktopId));
     QApplication::setApplicationVersion(QStringLiteral("2.0"));
     plat::RealServices services(plat::chooseGameFolder(QCoreApplication::applicationDirPath()));
     auto form = start_program(services);

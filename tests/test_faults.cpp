@@ -87,8 +87,9 @@ public:
                 rig.f().close();
                 std::printf("%s\n", qPrintable(rig.said().join('|')));
             }
-            std::printf("%d %d\n", plat::chooseGameFolder(folders[0]) == folders[0],
-                        plat::chooseGameFolder(folders[2]).startsWith(qEnvironmentVariable("HOME") + "/.local/share/"));
+            const QString own = qEnvironmentVariable("HOME") + "/.local/share/Clockwell";
+            std::printf("%d %d %d\n", plat::chooseGameFolder(folders[0]) == folders[0],
+                        plat::chooseGameFolder(folders[2]) == own, plat::chooseGameFolder(folders[4]) == own);
             return 0;
         }
         Rig rig(QByteArray(), QByteArray(), false); // fonts: a game to its exit prompt, a box sized to its text
@@ -106,6 +107,8 @@ private Q_SLOTS:
     // read, each save fails with the system's words and leaves every file byte for byte and inode for inode, and
     // the game keeps them beside it: only a folder that holds neither and cannot be written sends it elsewhere.
     // Writable files in a folder that may not be written are written in place, a damaged score file too.
+    // An installed copy (its desktop entry at ../share/applications) never writes beside itself, even where it
+    // could and its files are there.
     void filesThatMayNotBeWritten() {
         Rig locked(cfg_file("No", "No", "3"), someScores(), false),
             readonly(cfg_file("No", "No", "3"), someScores(), false),
@@ -134,14 +137,21 @@ private Q_SLOTS:
         const QString before = inodes();
         QProcessEnvironment env;
         env.insert("HOME", home.path());
-        const QString out =
-            child("readonly",
-                  QStringList{locked.dir.path(), readonly.dir.path(), empty.path(), inplace.dir.path()}.join(':'), env);
+        QTemporaryDir prefix; // an installed copy's folder, writable by all and holding settings
+        const QString games = prefix.filePath("games"), entry = "share/applications/org.example.Clockwell.desktop";
+        QVERIFY(QDir(prefix.path()).mkpath("share/applications") && QDir(prefix.path()).mkpath("games") &&
+                QFile::copy(readonly.path("zweb.cfg"), games + "/zweb.cfg") &&
+                QFile(prefix.filePath(entry)).open(QIODevice::WriteOnly) &&
+                QFile::setPermissions(games, QFileDevice::Permissions(0x7777)));
+        const QString out = child(
+            "readonly",
+            QStringList{locked.dir.path(), readonly.dir.path(), empty.path(), inplace.dir.path(), games}.join(':'),
+            env);
         QFile::setPermissions(locked.dir.path(), QFileDevice::Permissions(0x7755));
         QFile::setPermissions(inplace.dir.path(), QFileDevice::Permissions(0x7755));
         const QString denied = error_text(EACCES),
                       saves = QString("48 %1|16 Error: Can't write File 'zweb.sco'|16 %1\n").arg(denied);
-        QCOMPARE(out, saves + saves + "48 Incorrect file zweb.sco! Create new zweb.sco.\n1 1 (exit 0)");
+        QCOMPARE(out, saves + saves + "48 Incorrect file zweb.sco! Create new zweb.sco.\n1 1 1 (exit 0)");
         QCOMPARE(inodes(), before);
         QCOMPARE(inplace.read("zweb.cfg") + inplace.read("zweb.sco"),
                  cfg_file("Yes", "No", "3") + bytes("###ZWEBSCO###\0BOB\0\5\0\0\n") + bytes("\0\0\n").repeated(9));

@@ -6,8 +6,10 @@
 #include "shell/about_dialogs.h"
 
 #include <QLabel>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QWindow>
 
 #include <cerrno>
 
@@ -338,6 +340,19 @@ private Q_SLOTS:
         const QImage shot = f.Next_fig_win->grab().toImage(); // the preview's sunken frame
         QCOMPARE(pixels(shot, "0,0 40,0 5,1 1,5 85,85 84,84 40,84"),
                  QString("808080 808080 404040 404040 ffffff dfdfdf dfdfdf"));
+        // A maximize, which Wayland's title bar offers all the same, is followed: the menu bar and the client area
+        // keep their sizes as one block, centred; the next request gives the fixed size back.
+        const QSize fixed = f.size();
+        f.windowHandle()->setWindowStates(Qt::WindowMaximized);
+        QTRY_VERIFY(f.width() > fixed.width() + 100 && f.height() > fixed.height() + 100);
+        const QRect menu = f.menuBar()->geometry(), area = f.client->geometry();
+        QCOMPARE(words(menu.width(), area.size().width(), area.height(), area.top() - menu.bottom()),
+                 QString("314 314 353 1"));
+        QVERIFY(qAbs(area.left() - (f.width() - 1 - area.right())) <= 1 &&
+                qAbs(menu.top() - (f.height() - 1 - area.bottom())) <= 1);
+        f.windowHandle()->setWindowStates(Qt::WindowNoState);
+        QTRY_COMPARE(f.size(), fixed);
+        QCOMPARE(words(f.menuBar()->y(), f.client->x(), f.maximumSize() == fixed), QString("0 0 1"));
     }
 };
 

@@ -2,7 +2,8 @@
 # Builds the Debian package, checks it with lintian and its AppStream data
 # and desktop entry with their validators, installs it into a freshly
 # bootstrapped Debian 12 (a folder, entered with chroot; needs root) and
-# starts the installed game there on a virtual display, as a player.
+# starts the installed game there on a virtual display, as root and as a
+# player, then purges it.
 #   tools/check-deb.sh [mirror]
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -67,8 +68,8 @@ for n in 16 22 24 32 48 64 128 256; do
 done
 echo "check-deb: installed: /usr/games/clockwell, desktop entry, metainfo, manual page, icons 16 to 256 px"
 
-# A player without root: /usr/games cannot be written, so the game keeps its
-# files in the player's data folder. Enter answers the two first-start messages.
+# The installed game started by root, then by a player without root: each finds its files in its own data
+# folder, and nothing is ever written beside the executable. Enter answers the two first-start messages.
 in_sys useradd -m player
 cat >"$sys/tmp/play.sh" <<'EOF'
 /usr/games/clockwell & game=$!
@@ -76,12 +77,21 @@ sleep 3; xdotool key Return; sleep 1; xdotool key Return; sleep 2
 kill -0 "$game" && echo running >/tmp/clockwell.rc
 kill "$game"; wait "$game"
 EOF
-chroot "$sys" /usr/bin/env -i PATH=/usr/bin:/bin HOME=/home/player \
-  su player -s /bin/sh -c 'cd ~ && timeout 30 xvfb-run -a sh /tmp/play.sh' || true
-[ "$(cat "$sys/tmp/clockwell.rc" 2>/dev/null)" = running ] ||
-  { echo "check-deb: FAIL: the installed game did not keep running"; exit 1; }
-echo "check-deb: the installed game started and ran until stopped"
-data="$sys/home/player/.local/share/Clockwell"
-[ -s "$data/zweb.sco" ] || { echo "check-deb: FAIL: no score table in the player's data folder"; exit 1; }
-in_sys ls -la /home/player/.local/share/Clockwell | sed 's/^/check-deb:   /'
+for who in root player; do
+  home="$(in_sys getent passwd "$who" | cut -d: -f6)"
+  rm -f "$sys/tmp/clockwell.rc"
+  chroot "$sys" /usr/bin/env -i PATH=/usr/bin:/bin HOME="$home" \
+    su "$who" -s /bin/sh -c 'cd ~ && timeout 30 xvfb-run -a sh /tmp/play.sh' || true
+  [ "$(cat "$sys/tmp/clockwell.rc" 2>/dev/null)" = running ] ||
+    { echo "check-deb: FAIL: the installed game did not keep running for $who"; exit 1; }
+  [ -s "$sys$home/.local/share/Clockwell/zweb.sco" ] ||
+    { echo "check-deb: FAIL: no score table in $who's data folder"; exit 1; }
+  [ "$(ls "$sys/usr/games")" = clockwell ] ||
+    { echo "check-deb: FAIL: $who's run left $(ls "$sys/usr/games" | tr '\n' ' ')in /usr/games"; exit 1; }
+  echo "check-deb: started by $who: /usr/games holds only clockwell; $home/.local/share/Clockwell holds:"
+  in_sys ls -la "$home/.local/share/Clockwell" | sed 's/^/check-deb:   /'
+done
+in_sys apt-get purge -y -qq clockwell >>"$build/apt.log" 2>&1 || { tail -30 "$build/apt.log"; exit 1; }
+[ -z "$(ls -A "$sys/usr/games")" ] || { echo "check-deb: FAIL: purge left $(ls "$sys/usr/games") in /usr/games"; exit 1; }
+echo "check-deb: apt-get purge leaves /usr/games empty"
 echo "check-deb: passed"

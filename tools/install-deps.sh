@@ -2,7 +2,7 @@
 # Installs the Debian packages that building, running and testing the game need.
 # Safe to run again: apt-get skips what is already there.
 #   install-deps.sh            building, running, testing, benchmarks
-#   install-deps.sh --deb-check  also what tools/check-deb.sh needs
+#   install-deps.sh --deb-check  also what tools/check-deb.sh needs (the test command runs it)
 set -euo pipefail
 
 packages=(

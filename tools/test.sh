@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test: a build with
-# warnings as errors, the same suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the file readers under libFuzzer for a while, and
-# the formatting check.
+# warnings as errors (the real program under X11 and Wayland included), the same
+# suite under AddressSanitizer and UndefinedBehaviorSanitizer, the file readers
+# under libFuzzer for a while, the Debian package, and the formatting check.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-bash "$root/tools/install-deps.sh"
+bash "$root/tools/install-deps.sh" --deb-check
 export QT_QPA_PLATFORM=offscreen
 
 echo "== build (warnings are errors)"
@@ -32,6 +32,11 @@ if [ "$fuzz_seconds" != 0 ] && command -v clang++ >/dev/null; then
   echo "== file readers under libFuzzer, ${fuzz_seconds}s each"
   FUZZ_BUILD_DIR="$root/build-fuzz" bash "$root/tools/fuzz.sh" "$fuzz_seconds" scores config
 fi
+
+# The package installed into a fresh Debian 12 and started there by root and by a player (chroot: root only).
+echo "== the Debian package"
+[ "$(id -u)" -eq 0 ] || { echo "the package check needs root (debootstrap and chroot): run the test command as root, as CI does"; exit 1; }
+bash "$root/tools/check-deb.sh"
 
 echo "== formatting"
 mapfile -t files < <(cd "$root" && git ls-files '*.cpp' '*.h')

@@ -1,5 +1,6 @@
 #include "real_services.h"
 
+#include "fixed_window.h"
 #include "keyboard.h"
 
 #include <QAbstractButton>
@@ -82,17 +83,30 @@ protected:
     }
 };
 
+bool installedCopy(const QString &folder) {
+    // The package and `cmake --install` put the desktop entry at <prefix>/share/applications beside the
+    // executable's <prefix>/games; a build folder or a copy of the executable alone has none.
+    return QFile::exists(folder + "/../share/applications/" + kDesktopId + ".desktop");
+}
+
 } // namespace
 
 QString chooseGameFolder(const QString &beside) {
-    // The files beside the program are the game's, writable or not; only a folder that holds neither and
-    // cannot take them (an installed copy) sends the game to the player's own data folder.
+    // The player's own folder, named as before the desktop id named the application.
+    QString own = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Clockwell";
+    if (installedCopy(beside)) {
+        // Never the shared system folder, not even for root: one such run would hand every player files
+        // they may not write. Should the folder not be made, the file messages name it.
+        QDir().mkpath(own);
+        return own;
+    }
+    // A portable copy: the files beside the program are the game's, writable or not; only a folder that holds
+    // neither and cannot take them sends the game to the player's own data folder.
     const bool files = QFile::exists(beside + "/zweb.cfg") || QFile::exists(beside + "/zweb.sco");
     if (files || ::faccessat(AT_FDCWD, QFile::encodeName(beside).constData(), W_OK, AT_EACCESS) == 0) {
         return beside;
     }
-    QString own = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (!own.isEmpty() && QDir().mkpath(own)) {
+    if (QDir().mkpath(own)) {
         return own;
     }
     return beside; // nowhere to write: the file messages will tell the player
@@ -118,6 +132,7 @@ QString RealServices::programFolder() { return folder_.isEmpty() ? QCoreApplicat
 
 int RealServices::messageBox(const QString &text, int style, const QString &title) {
     LetterKeyBox box(dialog_parent_);
+    centreWhenMaximized(&box);
     box.setWindowTitle(title);
     box.setTextFormat(Qt::PlainText); // a folder's name is shown as it is, never as markup
     box.setText(text);

@@ -41,10 +41,13 @@ private:
     bool busy_ = false;
 };
 
-// Where the game keeps zweb.cfg and zweb.sco: beside the executable, unless
-// that folder holds neither file and cannot be written (an installed copy in
-// a system folder), which uses the player's own data folder
-// (~/.local/share/Clockwell) instead.
+// The desktop id: the desktop entry's name, the Wayland app_id and the X11 window class.
+inline constexpr char kDesktopId[] = "org.example.Clockwell";
+
+// Where the game keeps zweb.cfg and zweb.sco: a copy installed by the package or `cmake --install` always in the
+// player's own data folder
+// (~/.local/share/Clockwell), whoever runs it; any other copy beside the executable, unless that folder holds
+// neither file and cannot be written.
 QString chooseGameFolder(const QString &beside);
 
 // Creates the sound player of this machine, or one that plays nothing when

@@ -1,6 +1,7 @@
 // The About box and the control-keys box, opened from the Help menu.
 #include "form1.h"
 
+#include "platform/fixed_window.h"
 #include "platform/fonts.h"
 #include "platform/resources.h"
 #include "shell/about_dialogs.h"
@@ -38,6 +39,7 @@ void make_fixed_dialog(QDialog *dialog, int width, int height) {
     dialog->setFixedSize(width, height);
     dialog->setSizeGripEnabled(false);
     dialog->setWindowIcon(plat::loadIconSet());
+    plat::centreWhenMaximized(dialog);
     if (dialog->parentWidget() != nullptr) {
         dialog->move(dialog->parentWidget()->window()->pos());
     }
@@ -179,6 +181,7 @@ void frmAbout::paintEvent(QPaintEvent *event) {
     QDialog::paintEvent(event);
     // The separator above the button: a grey line, and a white one at the same place.
     QPainter p(this);
+    p.translate(plat::contentOffset(this));
     line(p, QColor(128, 128, 128), 16, 307, 264, 307);
     line(p, QColor(255, 255, 255), 16, 307, 264, 307);
 }
@@ -382,6 +385,7 @@ frmAbout1::frmAbout1(QWidget *owner) : QDialog(owner) {
 void frmAbout1::paintEvent(QPaintEvent *event) {
     QDialog::paintEvent(event);
     QPainter p(this);
+    p.translate(plat::contentOffset(this));
     // The bracket that joins the two Drop keys to their one caption.
     line(p, Qt::black, 56, 140, 66, 140);
     line(p, Qt::black, 66, 140, 66, 148);

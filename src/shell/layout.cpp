@@ -2,6 +2,7 @@
 // handlers. Sizes are pixels at 96 dots per inch.
 #include "form1.h"
 
+#include "platform/fixed_window.h"
 #include "platform/resources.h"
 #include "shell/about_dialogs.h"
 
@@ -38,6 +39,7 @@ void Form1::create_controls() {
     setCentralWidget(client);
     // A fixed border: the window keeps the size of its client area and menu bar.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    plat::centreWhenMaximized(this);
 
     Picture1 = new plat::PictureBox(client, focus);
     Picture1->setOuterGeometry(16, 1, 160, 336);
