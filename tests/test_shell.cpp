@@ -234,9 +234,23 @@ private Q_SLOTS:
             QCOMPARE(k->size(), QSize(207, 283));
             QStringList labels{k->windowTitle(),
                                k->lblTitle->text() + QString::number(k->lblTitle->font().pixelSize())};
-            for (const QLabel *l : k->Label1) {
+            QStringList places{geometry(k->lblTitle), geometry(k->cmdOK)};
+            for (const QLabel *l : k->Label1) { // the two-line labels 4, 6 and 7 with their sizes
                 labels << QString(l->text()).replace('\n', ' ');
+                places << (QString("467").contains(QString::number(labels.size() - 3))
+                               ? geometry(l)
+                               : geometry(l).section(' ', 0, 0));
             }
+            for (const QLabel *key : k->keys) {
+                places << geometry(key);
+            }
+            // the widths of the one-line labels are left open
+            QCOMPARE(places.join(' '),
+                     QString("8,8 189x16 60,248 84x23 55,37 55,69 55,102 56,148 56,190 35x33 144,36 144,60 %1x33 "
+                             "144,93 57x31 144,132 144,165 144,197 27,32 23x26 27,64 23x26 27,96 23x26 27,128 23x26 "
+                             "8,160 44x26 8,192 44x26 116,32 23x24 116,64 23x24 116,96 23x24 116,128 23x24 "
+                             "116,160 23x24 110,192 29x26")
+                         .arg(rus ? 53 : 49)); // widened to its longest Russian word
             QCOMPARE(labels.join('|'),
                      rus ? QString("Clockwell: yпр. клавиши|Управляющие клавиши:15|Влево|Вправо|Вращать|"
                                    "Уронить|Пуск игры|Пауза|Следущ. Вкл/Выкл|Звук Вкл/Выкл|Уровень+|"

@@ -220,37 +220,6 @@ private Q_SLOTS:
         QVERIFY(soak.games < 250 ||
                 (soak.closes > 0 && soak.completed > 0 && soak.endings[2] > 0 && soak.endings[3] > 0));
     }
-
-    // The rules are not idle: each fault planted in a running game is reported by its rule.
-    void aPlantedFaultIsCaught() {
-        const std::array<const char *, 6> reports = {"score",         "exit prompt",   "wall or floor",
-                                                     "falling cells", "gravity timer", "cells after"};
-        for (int fault = 0; fault < 6; ++fault) {
-            Soak soak(7U);
-            soak.sabotage = [fault](Form &f) {
-                if (f.game_on != kTrue) {
-                    return;
-                }
-                if (fault == 0 && f.need_fig == kTrue && f.lines > 0) { // a point too many
-                    f.score = static_cast<Integer>(f.score + 1);
-                } else if (fault == 1 && f.play_on == 0) { // the countdown at the exit prompt
-                    f.Timer1->setEnabled(true);
-                } else if (fault == 2) { // a hole in the wall
-                    f.well(9, 7) = 0;
-                } else if (fault == 3 && f.need_fig == kFalse && f.well(1, 0) == 0) { // a fifth falling cell
-                    f.well(1, 0) = 101;
-                } else if (fault == 4 && f.fall_interval < 300) { // the gravity stuck
-                    f.Play_Tmr_Vert->setInterval(300);
-                } else if (fault == 5 && f.well(1, 19) != 0 && f.well(1, 19) < 100) { // a block lost
-                    f.well(1, 19) = 0;
-                }
-            };
-            while (soak.games < 300 && soak.failure.isEmpty()) {
-                soak.playOneGame();
-            }
-            QVERIFY2(soak.failure.contains(reports[static_cast<std::size_t>(fault)]), qPrintable(soak.failure));
-        }
-    }
 };
 
 QTEST_MAIN(FormTest)

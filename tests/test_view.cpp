@@ -49,209 +49,146 @@ class FormTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // config's Next, steps, whether the next figure is then shown (the falling one is of type 2)
     void thePreviewShowsTheNextFigureOnlyWhenOnAndInAGame_data() {
-        QTest::addColumn<QString>("next");
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<bool>("shown");
-        const QString end = "overflow; until grown; keys e; wait 1000";
-        QTest::newRow("on, in play") << "Yes"
-                                     << "start; enter 2" << true;
-        QTest::newRow("off, in play") << "No"
-                                      << "start; enter 2" << false;
-        QTest::newRow("F2 on in play") << "No"
-                                       << "start; enter 2; keys 2" << true;
-        QTest::newRow("F2 off in play") << "Yes"
-                                        << "start; enter 2; keys 2" << false;
-        QTest::newRow("F2 off and on in play") << "Yes"
-                                               << "start; enter 2; keys 22" << true;
-        QTest::newRow("F2 on while idle") << "No"
-                                          << "keys 2" << false;
-        QTest::newRow("F2 on in the intro") << "No"
-                                            << "wait 250; keys r; wait 500; keys 2" << false;
-        QTest::newRow("F2 on while idle, then a game") << "No"
-                                                       << "keys 2; start; enter 2" << true;
-        QTest::newRow("F2 off while idle, then a game") << "Yes"
-                                                        << "keys 2; start; enter 2" << false;
-        QTest::newRow("the game over") << "Yes" << end << false;
+        QTest::addColumn<QStringList>("row");
+        rows({{"on, in play", "Yes", "start; enter 2", "shown"},
+              {"off, in play", "No", "start; enter 2", "blank"},
+              {"F2 on in play", "No", "start; enter 2; keys 2", "shown"},
+              {"F2 off in play", "Yes", "start; enter 2; keys 2", "blank"},
+              {"F2 off and on in play", "Yes", "start; enter 2; keys 22", "shown"},
+              {"F2 on while idle", "No", "keys 2", "blank"},
+              {"F2 on in the intro", "No", "wait 250; keys r; wait 500; keys 2", "blank"},
+              {"F2 on while idle, then a game", "No", "keys 2; start; enter 2", "shown"},
+              {"F2 off while idle, then a game", "Yes", "keys 2; start; enter 2", "blank"},
+              {"the game over", "Yes", "overflow; until grown; keys e; wait 1000", "blank"}});
     }
     void thePreviewShowsTheNextFigureOnlyWhenOnAndInAGame() {
-        QFETCH(QString, next);
-        QFETCH(QString, steps);
-        QFETCH(bool, shown);
-        Rig rig(cfg_file("No", qPrintable(next)));
-        QCOMPARE(rig.run(steps), QString());
+        QFETCH(QStringList, row);
+        Rig rig(cfg_file("No", qPrintable(row[0])));
+        QCOMPARE(rig.run(row[1]), QString());
         const Form &f = rig.f();
         QVERIFY(f.game_on == kFalse || f.next_fig != 2); // the falling figure and the next one look different
         const QImage drawn = f.Next_fig_win->image();
-        QVERIFY(drawn == preview(shown ? f.next_fig : -1, drawn.format()));
+        QVERIFY(drawn == preview(row[2] == "shown" ? f.next_fig : -1, drawn.format()));
     }
 
-    void thePreviewPlacesEachTypeAboutItsCentre_data() {
-        QTest::addColumn<int>("type");
-        for (int type = 0; type < 8; ++type) {
-            QTest::addRow("type %d", type) << type; // 7 is no type: nothing
+    void thePreviewPlacesEachTypeAboutItsCentre() {
+        for (int type = 0; type < 8; ++type) { // 7 is no type: nothing
+            Rig rig;
+            Form &f = rig.f();
+            (void)f.Next_fig_win->takeInvalidated();
+            f.draw_next_figure(static_cast<Integer>(type));
+            const QImage drawn = f.Next_fig_win->image();
+            QVERIFY2(drawn == preview(type < 7 ? type : -1, drawn.format()), qPrintable(QString::number(type)));
+            QCOMPARE(f.Next_fig_win->takeInvalidated().size(), type < 7 ? 4 : 0);
         }
     }
-    void thePreviewPlacesEachTypeAboutItsCentre() {
-        QFETCH(int, type);
-        Rig rig;
-        Form &f = rig.f();
-        (void)f.Next_fig_win->takeInvalidated();
-        f.draw_next_figure(static_cast<Integer>(type));
-        const QImage drawn = f.Next_fig_win->image();
-        QVERIFY(drawn == preview(type < 7 ? type : -1, drawn.format())); // those cells, and nothing else
-        QCOMPARE(f.Next_fig_win->takeInvalidated().size(), type < 7 ? 4 : 0);
-    }
 
-    // Black bold text on turquoise, as wide and high as the text, centred over the play area, raised edges.
+    // language, key, text, place: black bold text on turquoise, as wide and high as the text, centred over the
+    // play area, raised edges
     void thePausePromptAndTheExitPrompt_data() {
-        QTest::addColumn<QString>("lang");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("place");
-        QTest::addRow("pause, English") << "Eng"
-                                        << "p"
-                                        << " Pause... "
-                                        << "46,159 68x18";
-        QTest::addRow("pause, Russian") << "Rus"
-                                        << "p"
-                                        << " Пауза... "
-                                        << "47,159 67x18";
-        QTest::addRow("exit, English") << "Eng"
-                                       << "e"
-                                       << " Exit [Y/N]? "
-                                       << "37,159 87x18";
-        QTest::addRow("exit, Russian") << "Rus"
-                                       << "e"
-                                       << " Выход [Y/N]? "
-                                       << "24,159 113x18";
+        QTest::addColumn<QStringList>("row");
+        rows({{"pause, English", "Eng", "p", " Pause... ", "46,159 68x18"},
+              {"pause, Russian", "Rus", "p", " Пауза... ", "47,159 67x18"},
+              {"exit, English", "Eng", "e", " Exit [Y/N]? ", "37,159 87x18"},
+              {"exit, Russian", "Rus", "e", " Выход [Y/N]? ", "24,159 113x18"}});
     }
     void thePausePromptAndTheExitPrompt() {
-        QFETCH(QString, lang);
-        QFETCH(QString, key);
-        QFETCH(QString, text);
-        QFETCH(QString, place);
-        Rig rig(cfg_file("No", "No", "0", qPrintable(lang)));
-        QCOMPARE(rig.run("start; enter 0; keys " + key), QString());
+        QFETCH(QStringList, row);
+        Rig rig(cfg_file("No", "No", "0", qPrintable(row[0])));
+        QCOMPARE(rig.run("start; enter 0; keys " + row[1]), QString());
         const plat::PictureBox &box = *rig.f().Picture2;
-        QCOMPARE(where(box), place);
+        QCOMPARE(where(box), row[3]);
         QVERIFY(std::abs(2 * box.outerLeft() + box.outerWidth() - 160) <= 1); // centred, a half pixel rounded
-        QCOMPARE(rig.show("box focus"), QString("shown box"));
-        QVERIFY(raised(box));
+        QVERIFY(rig.show("box focus") == "shown box" && raised(box));
         const QImage img = box.image();
         const QRect inside(2, 2, img.width() - 4, img.height() - 4); // within the 3-pixel edges
         QImage want(img.size(), img.format());
         want.fill(QColor(0, 200, 200));
-        QVERIFY(img.copy(inside) == printed(want, "Liberation Sans", 12, Qt::black, 2, 0, text).copy(inside));
+        QVERIFY(img.copy(inside) == printed(want, "Liberation Sans", 12, Qt::black, 2, 0, row[2]).copy(inside));
     }
 
+    // language, the two column titles, in yellow either side of the column rule at x = 95
     void theScoreTableHeading_data() {
-        QTest::addColumn<QString>("lang");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("score");
-        QTest::newRow("English") << "Eng"
-                                 << "Name"
-                                 << "Score";
-        QTest::newRow("Russian") << "Rus"
-                                 << "Имя"
-                                 << "Счёт";
+        QTest::addColumn<QStringList>("row");
+        rows({{"English", "Eng", "Name", "Score"}, {"Russian", "Rus", "Имя", "Счёт"}});
     }
     void theScoreTableHeading() {
-        QFETCH(QString, lang);
-        QFETCH(QString, name);
-        QFETCH(QString, score);
-        Rig rig(cfg_file("No", "No", "0", qPrintable(lang)));
+        QFETCH(QStringList, row);
+        Rig rig(cfg_file("No", "No", "0", qPrintable(row[0])));
         QImage want(160, 336, QImage::Format_RGB32);
         want.fill(Qt::black);
-        want = printed(want, "Liberation Mono", 13, QColor(210, 210, 0), 10, 3, name);
-        want = printed(want, "Liberation Mono", 13, QColor(210, 210, 0), 103, 3, score);
+        want = printed(want, "Liberation Mono", 13, QColor(210, 210, 0), 10, 3, row[1]);
+        want = printed(want, "Liberation Mono", 13, QColor(210, 210, 0), 103, 3, row[2]);
         const QImage img = rig.f().Picture1->image().convertToFormat(QImage::Format_RGB32);
-        // the heading's band between the frame and the header rule, either side of the column rule at x = 95
-        for (const QRect &r : {QRect(2, 3, 91, 18), QRect(97, 3, 61, 18)}) {
+        for (const QRect &r : {QRect(2, 3, 91, 18), QRect(97, 3, 61, 18)}) { // between the frame and the rules
             QVERIFY(img.copy(r) == want.copy(r));
         }
     }
 
-    // The gravity interval after each second of a level's first 200 s: 24 ms less at every whole period.
+    // level, the second of each change of the gravity interval in the first 200 s and the new interval
     void theSpeedUpsOfTheFirst200Seconds_data() {
-        QTest::addColumn<int>("level");
-        QTest::addColumn<QString>("changes");
-        QTest::newRow("level 1") << 0 << "40:276 80:252 120:228 160:204 200:180";
-        QTest::newRow("level 2") << 1 << "80:276 160:252";
-        QTest::newRow("level 5") << 4 << "200:276";
-        QTest::newRow("level 9") << 8 << "";
+        QTest::addColumn<QStringList>("row");
+        rows({{"level 1", "0", "40:276 80:252 120:228 160:204 200:180"},
+              {"level 2", "1", "80:276 160:252"},
+              {"level 5", "4", "200:276"},
+              {"level 9", "8", ""}});
     }
     void theSpeedUpsOfTheFirst200Seconds() {
-        QFETCH(int, level);
-        QFETCH(QString, changes);
-        Rig rig(cfg_file("No", "No", qPrintable(QString::number(level))));
+        QFETCH(QStringList, row);
+        Rig rig(cfg_file("No", "No", qPrintable(row[0])));
         QVERIFY(rig.start());
-        Form &f = rig.f();
         QStringList seen;
         for (int second = 1, before = 300; second <= 200; ++second) {
-            f.Timer1_Timer();
-            const int now = f.Play_Tmr_Vert->interval();
-            if (now != before) {
-                seen << QString("%1:%2").arg(second).arg(now);
-            }
+            rig.f().Timer1_Timer();
+            const int now = rig.f().Play_Tmr_Vert->interval();
+            seen << (now != before ? QString("%1:%2").arg(second).arg(now) : QString());
             before = now;
         }
-        QCOMPARE(seen.join(' '), changes);
+        QCOMPARE(seen.join(' ').simplified(), row[1]);
     }
 
-    // Lines, bonus, score and time as each kind of ending leaves them, once the table is back.
+    // steps, then lines, bonus, score and time as the ending leaves them once the table is back
     void theNumbersAfterEachEnding_data() {
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("labels");
-        QTest::newRow("the well full") << "overflow; keys e"
-                                       << "0/?/0/200";
-        QTest::newRow("the time over") << "start; enter 1; set time_left 1; until ending 1400; keys e"
-                                       << "0/?/0/0";
-        QTest::newRow("the quota") << "start; set lines 49; row 19 .#######; row 18 ..######; enter 0; "
-                                      "set time_left 101; wait 1000; set tenth 900; keys <<<_; until ending; keys e"
-                                   << "50/180/181/100";
-        QTest::newRow("the exit prompt") << "start; enter 1; wait 2000; keys e; keys y"
-                                         << "0/?/0/198";
+        QTest::addColumn<QStringList>("row");
+        rows({{"the well full", "overflow; keys e", "0/?/0/200"},
+              {"the time over", "start; enter 1; set time_left 1; until ending 1400; keys e", "0/?/0/0"},
+              {"the quota",
+               "start; set lines 49; row 19 .#######; row 18 ..######; enter 0; set time_left 101; wait 1000; "
+               "set tenth 900; keys <<<_; until ending; keys e",
+               "50/180/181/100"},
+              {"the exit prompt", "start; enter 1; wait 2000; keys e; keys y", "0/?/0/198"}});
     }
     void theNumbersAfterEachEnding() {
-        QFETCH(QString, steps);
-        QFETCH(QString, labels);
+        QFETCH(QStringList, row);
         Rig rig;
-        QCOMPARE(rig.run(steps + "; wait 1000"), QString());
-        QCOMPARE(rig.show("game_on labels"), "0 " + labels);
+        QCOMPARE(rig.run(row[0] + "; wait 1000"), QString());
+        QCOMPARE(rig.show("game_on labels"), "0 " + row[1]);
     }
 
-    // The name box in both languages: its place, frame, title band and title, and the empty field.
+    // language, title: the name box's place, frame, title band and title, and the empty field
     void theNameBox_data() {
-        QTest::addColumn<QString>("lang");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("place");
-        QTest::newRow("English") << "Eng"
-                                 << "Your Name"
-                                 << "5,140 150x56";
-        QTest::newRow("Russian") << "Rus"
-                                 << "Ваше Имя"
-                                 << "5,140 150x56";
+        QTest::addColumn<QStringList>("row");
+        rows({{"English", "Eng", "Your Name"}, {"Russian", "Rus", "Ваше Имя"}});
     }
     void theNameBox() {
-        QFETCH(QString, lang);
-        QFETCH(QString, title);
-        QFETCH(QString, place);
-        Rig rig(cfg_file("No", "No", "0", qPrintable(lang)));
-        QCOMPARE(rig.run("scores 500"), QString());
-        const plat::PictureBox &box = *rig.f().Picture2;
-        QCOMPARE(where(box), place);
+        QFETCH(QStringList, row);
+        Rig rig(cfg_file("No", "No", "0", qPrintable(row[0])));
+        rig.f().show_scores(500, 1);
         QCOMPARE(rig.show("box focus"), QString("shown box"));
+        const plat::PictureBox &box = *rig.f().Picture2;
+        QCOMPARE(where(box), QString("5,140 150x56"));
         const QImage img = box.image();
-        QCOMPARE(pixels(img, "75,0 0,30 149,30 75,55 3,3 5,30 30,37"),
-                 QString("b4b400 b4b400 b4b400 b4b400 96 c8c8c8 646464"));
+        // the frame, the title's band, the field's light edge and dark outline
+        QCOMPARE(pixels(img, "75,0 0,30 149,30 75,55 3,3 145,10 3,19 5,30 140,30 11,28 139,46 30,37"),
+                 QString("b4b400 b4b400 b4b400 b4b400 96 96 96 c8c8c8 c8c8c8 646464 646464 646464"));
         QImage band(img.size(), img.format());
         band.fill(QColor(0, 0, 150));
-        const QFontMetricsF fm(QFont("Liberation Sans", 12, QFont::Bold));
+        const qreal title = QFontMetricsF(QFont("Liberation Sans", 12, QFont::Bold)).horizontalAdvance(row[1]);
         const QRect inside(4, 2, 142, 16);
-        QVERIFY(img.copy(inside) == printed(band, "Liberation Sans", 12, QColor(200, 200, 0),
-                                            qRound(75 - fm.horizontalAdvance(title) / 2), 1, title)
-                                        .copy(inside));
+        band = printed(band, "Liberation Sans", 12, QColor(200, 200, 0), qRound(75 - title / 2), 1, row[1]);
+        QVERIFY(img.copy(inside) == band.copy(inside));
     }
 };
 

@@ -69,6 +69,12 @@ inline int count(const QImage &img, const QColor &colour, QRect r = {}) {
     return n;
 }
 
+// Named rows of a data-driven test: each the row's name, then its fields, fetched as QFETCH(QStringList, row).
+inline void rows(const std::vector<QStringList> &table) {
+    for (const QStringList &r : table) {
+        QTest::newRow(qPrintable(r[0])) << r.mid(1);
+    }
+}
 // A box's place and size, "x,y wxh".
 inline QString where(const plat::PictureBox &b) {
     return QString("%1,%2 %3x%4").arg(b.outerLeft()).arg(b.outerTop()).arg(b.outerWidth()).arg(b.outerHeight());
