@@ -170,24 +170,28 @@ private Q_SLOTS:
         }
     }
 
+    // steps before the quota is reached; language; where and how big it ends and after how many ticks of 20 ms;
+    // background; text colour
+    void theEndMessagesOpenWithTheirTextColoursAndSize_data() {
+        QTest::addColumn<QStringList>("row");
+        rows(
+            {{"the top ten, English", "set best 500; set tenth 1", "Eng", "21,128 119x80 19", "c8c8", "#000000"},
+             {"level completed, English", "", "Eng", "21,128 119x80 19", "c86450", "#fafa00"},
+             {"level completed, Russian", "", "Rus", "15,137 131x62 16", "c86450", "#fafa00"},
+             {"the champion, Russian", "set best 9999; set tenth 9999", "Rus", "18,137 125x62 16", "c8c8", "#000000"}});
+    }
     void theEndMessagesOpenWithTheirTextColoursAndSize() {
-        const char *quota = "quota";
-        // steps; language; where and how big it ends and after how many ticks; background; text colour
-        for (const auto &[steps, lang, place, back, fore] :
-             {std::tuple{"set best 500; set tenth 1", "Eng", "21,128 119x80 19", plat::rgb(0, 200, 200), plat::Rgb(0)},
-              {"", "Eng", "21,128 119x80 19", plat::rgb(200, 100, 80), plat::rgb(250, 250, 0)},
-              {"", "Rus", "15,137 131x62 16", plat::rgb(200, 100, 80), plat::rgb(250, 250, 0)},
-              {"set best 9999; set tenth 9999", "Rus", "18,137 125x62 16", plat::rgb(0, 200, 200), plat::Rgb(0)}}) {
-            Rig rig(cfg_file("No", "No", "0", lang));
-            QCOMPARE(rig.run(QString(steps) + "; " + quota), QString());
-            int ticks = 0;
-            for (; rig.f().open_win->enabled() && ticks < 100; ++ticks) {
-                rig.wait(20);
-            }
-            QCOMPARE(where(*rig.f().Picture2) + QString(" %1").arg(ticks), QString(place));
-            QVERIFY(raised(*rig.f().Picture2) && count(rig.f().Picture2->image(), plat::toQColor(fore)) > 150);
-            QCOMPARE(rig.f().Picture2->pixel(rig.f().Picture2->image().width() / 2, 3), back);
+        QFETCH(QStringList, row);
+        Rig rig(cfg_file("No", "No", "0", qPrintable(row[1])));
+        QCOMPARE(rig.run(row[0] + "; quota"), QString());
+        int ticks = 0;
+        for (; rig.f().open_win->enabled() && ticks < 100; ++ticks) {
+            rig.wait(20);
         }
+        const plat::PictureBox &box = *rig.f().Picture2;
+        QCOMPARE(where(box) + QString(" %1").arg(ticks), row[2]);
+        QVERIFY(raised(box) && count(box.image(), QColor(row[4])) > 150);
+        QCOMPARE(pixels(box.image(), QString("%1,3").arg(box.image().width() / 2)), row[3]);
     }
 };
 
