@@ -164,7 +164,7 @@ private Q_SLOTS:
         for (const QChar t : QString("0123456")) {
             QVERIFY2(many.count(t) > 850 && many.count(t) < 1150, qPrintable(QString::number(many.count(t))));
         }
-        QVERIFY(run(4000, 20) == run(4000, 20) && run(4000, 20) != run(4001, 20)); // seeded by the second of the day
+        QVERIFY(run(4000, 20) == run(4000, 20) && run(4000, 20) != run(4001, 20)); // started from the second of the day
     }
 
     // ---- rows, landings, points
