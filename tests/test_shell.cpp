@@ -273,6 +273,26 @@ private Q_SLOTS:
         }
     }
 
+    // Each key cap as the control-keys box describes it: black outline, lit upper-left and shaded lower-right
+    // edges, a pale yellow-green face; the symbols are our own art.
+    void theKeyCaps() {
+        const std::array<QSize, 12> sizes = {QSize(23, 26), {23, 26}, {23, 26}, {23, 26}, {44, 26}, {44, 26},
+                                             {23, 24},      {23, 24}, {23, 24}, {23, 24}, {23, 24}, {29, 26}};
+        for (std::size_t key = 0; key < sizes.size(); ++key) { // Left Right Up Down Space Enter P F2 F3 + - Esc
+            const int r = sizes[key].width() - 1, b = sizes[key].height() - 1;
+            const QImage img = frmAbout1::keyPicture(static_cast<frmAbout1::Key>(key), r + 1, b + 1);
+            QCOMPARE(pixels(img, QString("0,0 1,1 2,%1 1,%2 %3,1 %4,1 %4,%5 %6,%7 3,3")
+                                     .arg(b / 2)
+                                     .arg(b - 3)
+                                     .arg(r - 2)
+                                     .arg(r - 1)
+                                     .arg(b / 2)
+                                     .arg(r / 2)
+                                     .arg(b - 2)),
+                     QString("0 ffffff ffffff ffffff ffffff 808080 808080 808080 e1e5b0"));
+        }
+    }
+
     void theWindowsLayoutAndTheTimersBeforeTheLoad() {
         Rig rig(cfg_file(), scores::defaultFile(), false);
         lang_rus = kTrue;
