@@ -90,7 +90,7 @@ inline bool raised(const plat::PictureBox &b) {
            px(w / 2, h - 2) == dark && px(w - 1, 0) == dark && px(0, h - 1) == dark && px(2, 2) != light;
 }
 
-// "Error N: description" with the C library's words for the errors the suites meet.
+// "Error N: text" with the C library's words for the errors the suites meet.
 inline QString error_text(int err) {
     static const std::map<int, const char *> words = {
         {EACCES, "Permission denied"},       {EFBIG, "File too large"},
