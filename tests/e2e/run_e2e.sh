@@ -10,7 +10,6 @@ for tool in Xvfb openbox wmctrl xdotool xwininfo import convert; do
   command -v "$tool" >/dev/null || { echo "e2e: skipped: $tool is missing (tools/install-deps.sh installs it)"; exit 77; }
 done
 work="$(mktemp -d)"
-export DISPLAY=":$((90 + RANDOM % 100))"
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
@@ -26,8 +25,11 @@ waitfor() {
   for _ in $(seq "$n"); do "$@" && return 0; sleep 0.1; done
   return 1
 }
-Xvfb "$DISPLAY" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
-waitfor 50 xdotool getmouselocation >/dev/null 2>&1 || fail "Xvfb did not start"
+# A display number no other server holds: Xvfb picks it and writes it once it accepts clients.
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 & pids+=($!)
+waitfor 50 test -s "$work/display" || fail "Xvfb did not start"
+export DISPLAY=":$(cat "$work/display")"
+rm "$work/display"
 openbox >/dev/null 2>&1 & pids+=($!)
 waitfor 50 wmctrl -m >/dev/null 2>&1 || fail "openbox did not start"
 cp "$exe" "$work/clockwell"
