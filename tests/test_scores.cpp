@@ -151,16 +151,10 @@ private Q_SLOTS:
         rig.script({{"scores 500", "new_place name_entry_on box focus cursor", "0 -1 shown box on"}});
         f.Picture1->takeFocus(); // the box takes the keyboard straight back
         QCOMPARE(rig.show("focus"), QString("box"));
-        const plat::PictureBox &box = *f.Picture2;
-        QCOMPARE(words(box.outerLeft(), box.outerTop(), box.outerWidth(), box.outerHeight()), QString("5 140 150 56"));
-        const QImage first = box.image();
-        // the frame, the title's band, the field's light edge and dark outline
-        QCOMPARE(pixels(first, "75,0 0,30 149,30 75,55 145,10 3,19 5,30 140,30 11,28 139,46"),
-                 QString("b4b400 b4b400 b4b400 b4b400 96 96 c8c8c8 c8c8c8 646464 646464"));
-        QVERIFY(count(first, qRgb(200, 200, 0), QRect(2, 2, 146, 17)) > 50); // the title
+        const plat::PictureBox &box = *f.Picture2; // its look: test_view
         const QRect field(11, 28, 129, 19);
         const QRgb ink = qRgb(0, 0, 0);
-        QCOMPARE(count(first, ink, field), 0);
+        QCOMPARE(count(box.image(), ink, field), 0);
         QString blinks; // the cursor blinks right after the name: on, off, on
         for (int tick = 0; tick < 3; ++tick) {
             rig.wait(200);

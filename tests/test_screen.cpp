@@ -1,11 +1,9 @@
-// Catches faults in what the play area, the preview and the message box show: the screen against a full redraw
-// after every move, the explosion frame by frame, the rectangles a repaint refreshes, the preview of each figure,
-// the masked cup and crown, and the box's keys and the end messages with their sizes, places, frames and colours.
+// Catches faults in what the play area and the message box show: the screen against the well after every move,
+// the explosion frame by frame, the rectangles a repaint refreshes, the masked cup and crown, and the box's keys and
+// the end messages with their sizes, places, frames and colours.
 #include "support/rig.h"
 
 #include "platform/resources.h"
-
-#include <QPainter>
 
 class FormTest : public QObject {
     Q_OBJECT
@@ -18,8 +16,15 @@ class FormTest : public QObject {
             const QImage cell = f.Picture1->image().copy(16 * x, 16 * y, 16, 16);
             const QRgb black = qRgb(0, 0, 0);
             QChar m = cell.pixel(0, 0) == black && cell.pixel(15, 15) == black && cell.pixel(8, 8) == black ? ' ' : '?';
-            for (int i = 0; i < 11; ++i) {
-                m = cell == plat::loadBitmap(101 + i) ? QChar("W.o#1234567"[i]) : m;
+            static const auto pictures = [] {
+                std::array<QImage, 11> loaded;
+                for (std::size_t i = 0; i < 11; ++i) {
+                    loaded[i] = plat::loadBitmap(static_cast<int>(101 + i));
+                }
+                return loaded;
+            }();
+            for (std::size_t i = 0; i < 11; ++i) {
+                m = cell == pictures[i] ? QChar("W.o#1234567"[i]) : m;
             }
             out += m;
         }
@@ -36,26 +41,12 @@ class FormTest : public QObject {
         }
         return joined ? words(rects.size(), "over", all.x(), all.y(), all.width(), all.height()) : out.join("; ");
     }
-    static QString where(const Form &f) {
-        const plat::PictureBox &b = *f.Picture2;
-        return QString("%1,%2 %3x%4").arg(b.outerLeft()).arg(b.outerTop()).arg(b.outerWidth()).arg(b.outerHeight());
-    }
-    // The raised frame of the box: light on the top and left two pixels, dark on the right and bottom two.
-    static bool raised(const Form &f) {
-        const int w = f.Picture2->image().width(), h = f.Picture2->image().height();
-        const plat::Rgb light = plat::rgb(192, 192, 192), dark = plat::rgb(128, 128, 128);
-        const auto px = [&](int x, int y) { return f.Picture2->pixel(x, y); };
-        return px(w / 2, 0) == light && px(w / 2, 1) == light && px(0, h / 2) == light && px(1, h / 2) == light &&
-               px(w - 1, h / 2) == dark && px(w - 2, h / 2) == dark && px(w / 2, h - 1) == dark &&
-               px(w / 2, h - 2) == dark && px(w - 1, 0) == dark && px(0, h - 1) == dark && px(2, 2) != light;
-    }
 
 private Q_SLOTS:
     void theExplosionBurstsInSevenFramesThenTheTableComes() {
         Rig rig(cfg_file("Yes"));
         Form &f = rig.f();
-        QCOMPARE(rig.run("start; set next_fig 0; row 1 ...#....; until ending; until grown; row 19 ##..##.."),
-                 QString());
+        QCOMPARE(rig.run("overflow; until grown; row 19 ##..##.."), QString());
         f.redraw_well();
         rig.keys("e");
         QCOMPARE(rig.show("msg_closed wait_step box"), QString("-1 0 shown"));
@@ -93,46 +84,30 @@ private Q_SLOTS:
         QCOMPARE(f.Picture2->pixel(2, 2), plat::rgb(9, 9, 9));
     }
 
-    // Whatever a key or a step of gravity did, the play area shows what a full redraw of the well would.
-    void theScreenFollowsEveryMoveTurnAndStep() {
+    // Whatever a key or a step of gravity did, each cell shows the picture of what the well holds there: the
+    // empty, the settled or the falling block (values of 100 and up).
+    void theScreenFollowsEveryMoveTurnAndStep_data() {
+        QTest::addColumn<int>("type");
         for (int type = 0; type < 7; ++type) {
-            Rig rig;
-            Form &f = rig.f();
-            QCOMPARE(rig.run(QString("start; enter %1").arg(type)), QString());
-            for (const char k : std::string("<<<<^>>>>>>^<<<<<<^>>>>>>^v<<<_")) {
-                const char key[2] = {k, 0};
-                rig.keys(key);
-                rig.wait(k == 'v' || k == '_' ? 300 : 0);
-                const QImage shown = f.Picture1->image();
-                f.redraw_well();
-                QVERIFY2(f.Picture1->image() == shown, key);
-            }
+            QTest::addRow("type %d", type) << type;
         }
     }
-
-    void thePreviewShowsTheNextFigureAboutItsCentre() {
-        // the top-left corners of each type's four cells
-        const std::array<const char *, 7> places = {
-            "33,8 33,24 33,40 33,56",  "25,25 41,25 25,41 41,41", "25,17 25,33 25,49 41,17", "41,17 41,33 41,49 25,17",
-            "25,17 25,33 41,33 41,49", "41,17 41,33 25,33 25,49", "33,17 33,33 33,49 49,33"};
-        const QImage block = plat::loadBitmap(104);
-        for (int type = 0; type < 8; ++type) {
-            Rig rig;
-            Form &f = rig.f();
-            const plat::Rgb face = f.Next_fig_win->pixel(0, 0);
-            (void)f.Next_fig_win->takeInvalidated();
-            f.draw_next_figure(static_cast<Integer>(type)); // 7 is no type: nothing
-            const QImage drawn = f.Next_fig_win->image();
-            QImage blank = drawn;
-            blank.fill(plat::toQColor(face));
-            QPainter p(&blank);
-            for (const QString &c :
-                 type < 7 ? QString(places[static_cast<std::size_t>(type)]).split(' ') : QStringList()) {
-                p.drawImage(c.section(',', 0, 0).toInt(), c.section(',', 1, 1).toInt(), block);
+    void theScreenFollowsEveryMoveTurnAndStep() {
+        QFETCH(int, type);
+        Rig rig;
+        Form &f = rig.f();
+        QCOMPARE(rig.run(QString("start; enter %1").arg(type)), QString());
+        for (const char k : std::string("<<<<^>>>>>>^<<<<<<^>>>>>>^v<<<_")) {
+            const char key[2] = {k, 0};
+            rig.keys(key);
+            rig.wait(k == 'v' || k == '_' ? 300 : 0);
+            for (int y = 0; y < 20; ++y) {
+                QString want = "W";
+                for (int x = 1; x <= 8; ++x) {
+                    want += f.well(x, y) == 0 ? '.' : f.well(x, y) >= 100 ? 'o' : '#';
+                }
+                QCOMPARE(key + row(f, y), key + want + "W");
             }
-            p.end();
-            QVERIFY2(drawn == blank, qPrintable(QString::number(type))); // those cells, and nothing else
-            QCOMPARE(repainted(f.Next_fig_win), type < 7 ? QString("0,0 86x86; 0,0 86x86; 0,0 86x86; 0,0 86x86") : "");
         }
     }
 
@@ -167,52 +142,66 @@ private Q_SLOTS:
     // ---- the message box
 
     // What P, Esc, Y and N do in the box, whatever it shows.
+    // what the box shows, the key, then: box gravity countdown input_locked msg_closed end_code play_on focus
+    void theBoxKeysActOnWhateverItShows_data() {
+        QTest::addColumn<QStringList>("row");
+        rows({{"P on the pause", "pause", "p", "hidden on/300 on 0 0 0 -1 play"},
+              {"Esc on the pause", "pause", "e", "shown off/300 off -1 -1 0 -1 box"},
+              {"Y on the pause", "pause", "y", "hidden off/300 off -1 -1 2 2 play"},
+              {"N on the pause", "pause", "n", "hidden on/300 on -1 0 2 1 play"},
+              {"P on the exit prompt", "exit", "p", "shown on/300 off 0 0 0 0 box"},
+              {"Esc on the exit prompt", "exit", "e", "shown on/300 off 0 0 0 0 box"},
+              {"Y on the exit prompt", "exit", "y", "hidden off/300 off 0 -1 2 2 play"},
+              {"N on the exit prompt", "exit", "n", "hidden on/300 on 0 0 2 1 play"},
+              {"P on an end message", "end", "p", "shown off/300 off 0 0 3 -1 box"},
+              {"Esc on an end message", "end", "e", "shown off/300 off 0 -1 3 -1 box"},
+              {"Y on an end message", "end", "y", "hidden off/300 off 0 -1 2 2 play"},
+              {"N on an end message", "end", "n", "hidden on/300 on 0 0 2 1 play"}});
+    }
     void theBoxKeysActOnWhateverItShows() {
-        const char *pause = "start; enter 0; keys p", *exit = "start; enter 0; keys e",
-                   *end = "start; set next_fig 0; row 1 ...#....; until ending";
-        // steps; key; box gravity countdown input_locked msg_closed end_code play_on focus
-        for (const auto &[steps, key, after] : {std::tuple{pause, "p", "hidden on/300 on 0 0 0 -1 play"},
-                                                {pause, "e", "shown off/300 off -1 -1 0 -1 box"},
-                                                {pause, "y", "hidden off/300 off -1 -1 2 2 play"},
-                                                {pause, "n", "hidden on/300 on -1 0 2 1 play"},
-                                                {exit, "p", "shown on/300 off 0 0 0 0 box"},
-                                                {exit, "e", "shown on/300 off 0 0 0 0 box"},
-                                                {exit, "y", "hidden off/300 off 0 -1 2 2 play"},
-                                                {exit, "n", "hidden on/300 on 0 0 2 1 play"},
-                                                {end, "p", "shown off/300 off 0 0 3 -1 box"},
-                                                {end, "e", "shown off/300 off 0 -1 3 -1 box"},
-                                                {end, "y", "hidden off/300 off 0 -1 2 2 play"},
-                                                {end, "n", "hidden on/300 on 0 0 2 1 play"}}) {
-            Rig rig;
-            QCOMPARE(rig.run(QString(steps) + "; wait 250; keys " + key), QString()); // past the Pause press
-            QCOMPARE(QString(steps).right(5) + key + " " +
-                         rig.show("box gravity countdown input_locked msg_closed end_code play_on focus"),
-                     QString(steps).right(5) + key + " " + after);
+        QFETCH(QStringList, row);
+        const QString steps = row[0] == "end" ? "overflow" : "start; enter 0; keys " + row[0].left(1);
+        Rig rig;
+        QCOMPARE(rig.run(steps + "; wait 250; keys " + row[1]), QString()); // past the Pause press
+        QCOMPARE(rig.show("box gravity countdown input_locked msg_closed end_code play_on focus"), row[2]);
+        if (row[0] + row[1] == "exitn") { // after No the wait polls on, harmlessly
+            rig.wait(500);
+            QCOMPARE(rig.show("wait wait_step game_on"), QString("on 0 -1"));
         }
-        Rig no; // reading "Esc on a pause box": no answer to a later exit question; after No the wait polls on
-        no.script({{"start; enter 0; keys p; wait 250; keys e; wait 250; keys p; wait 250; keys e; wait 500",
-                    "box play_on game_on", "shown 0 -1"},
-                   {"keys n; wait 500", "wait wait_step game_on", "on 0 -1"}});
+        Rig no; // reading "Esc on a pause box": it is no answer to a later exit question
+        QCOMPARE(no.run("start; enter 0; keys p; wait 250; keys e; wait 250; keys p; wait 250; keys e; wait 500"),
+                 QString());
+        QCOMPARE(no.show("box play_on game_on"), QString("shown 0 -1"));
     }
 
+    // steps to the ending; language; where and how big it ends and after how many ticks of 20 ms;
+    // background; text colour
+    void theEndMessagesOpenWithTheirTextColoursAndSize_data() {
+        QTest::addColumn<QStringList>("row");
+        const QString time = "start; enter 1; set time_left 1; until ending 1400", full = "overflow";
+        rows(
+            {{"the top ten, English", "set best 500; set tenth 1; quota", "Eng", "21,128 119x80 19", "c8c8", "#000000"},
+             {"the champion, English", "quota", "Eng", "21,128 119x80 19", "c86450", "#fafa00"},
+             {"the champion, Russian", "quota", "Rus", "15,137 131x62 16", "c86450", "#fafa00"},
+             {"level completed, Russian", "set best 9999; set tenth 9999; quota", "Rus", "18,137 125x62 16", "c8c8",
+              "#000000"},
+             {"the time over, English", time, "Eng", "24,146 112x44 14", "c8c8", "#000000"},
+             {"the time over, Russian", time, "Rus", "14,146 133x44 17", "c8c8", "#000000"},
+             {"the well full, English", full, "Eng", "26,146 109x44 14", "c8c8", "#000000"},
+             {"the well full, Russian", full, "Rus", "12,146 136x44 17", "c8c8", "#000000"}});
+    }
     void theEndMessagesOpenWithTheirTextColoursAndSize() {
-        const char *quota = "start; set lines 49; row 19 .#######; enter 0; keys <<<_; until ending";
-        // steps; language; where and how big it ends and after how many ticks; background; text colour
-        for (const auto &[steps, lang, place, back, fore] :
-             {std::tuple{"set best 500; set tenth 1", "Eng", "21,128 119x80 19", plat::rgb(0, 200, 200), plat::Rgb(0)},
-              {"", "Eng", "21,128 119x80 19", plat::rgb(200, 100, 80), plat::rgb(250, 250, 0)},
-              {"", "Rus", "15,137 131x62 16", plat::rgb(200, 100, 80), plat::rgb(250, 250, 0)},
-              {"set best 9999; set tenth 9999", "Rus", "18,137 125x62 16", plat::rgb(0, 200, 200), plat::Rgb(0)}}) {
-            Rig rig(cfg_file("No", "No", "0", lang));
-            QCOMPARE(rig.run(QString(steps) + "; " + quota), QString());
-            int ticks = 0;
-            for (; rig.f().open_win->enabled() && ticks < 100; ++ticks) {
-                rig.wait(20);
-            }
-            QCOMPARE(where(rig.f()) + QString(" %1").arg(ticks), QString(place));
-            QVERIFY(raised(rig.f()) && count(rig.f().Picture2->image(), plat::toQColor(fore)) > 150);
-            QCOMPARE(rig.f().Picture2->pixel(rig.f().Picture2->image().width() / 2, 3), back);
+        QFETCH(QStringList, row);
+        Rig rig(cfg_file("No", "No", "0", qPrintable(row[1])));
+        QCOMPARE(rig.run(row[0]), QString());
+        int ticks = 0;
+        for (; rig.f().open_win->enabled() && ticks < 100; ++ticks) {
+            rig.wait(20);
         }
+        const plat::PictureBox &box = *rig.f().Picture2;
+        QCOMPARE(where(box) + QString(" %1").arg(ticks), row[2]);
+        QVERIFY(raised(box) && count(box.image(), QColor(row[4])) > 150);
+        QCOMPARE(pixels(box.image(), QString("%1,3").arg(box.image().width() / 2)), row[3]);
     }
 };
 

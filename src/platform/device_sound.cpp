@@ -351,8 +351,8 @@ QByteArray convertClip(const PcmClip &clip, const QAudioFormat &target) {
     return out;
 }
 
-std::unique_ptr<SoundSink> createDeviceSoundSink() {
-    if (QCoreApplication::instance() == nullptr) {
+std::unique_ptr<SoundSink> createDeviceSoundSink(bool use_device) {
+    if (!use_device || QCoreApplication::instance() == nullptr) {
         return std::make_unique<SilentSink>();
     }
     QAudioDevice device = QMediaDevices::defaultAudioOutput();

@@ -51,7 +51,8 @@ inline constexpr char kDesktopId[] = "org.example.Clockwell";
 QString chooseGameFolder(const QString &beside);
 
 // Creates the sound player of this machine, or one that plays nothing when
-// there is no usable audio output.
-std::unique_ptr<SoundSink> createDeviceSoundSink();
+// there is no usable audio output or use_device is false (so a machine with a
+// device can run as one without).
+std::unique_ptr<SoundSink> createDeviceSoundSink(bool use_device = true);
 
 } // namespace plat

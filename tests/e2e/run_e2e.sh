@@ -20,13 +20,20 @@ fail() {
   echo "e2e: FAIL: $*"
   exit 1
 }
-# A free display of the server's own choosing: runs side by side never drive each other's game.
+# Tries a command every 0.1 s, up to $1 times: waits on a condition, never a fixed time.
+waitfor() {
+  local n="$1"
+  shift
+  for _ in $(seq "$n"); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+# A display number no other server holds: Xvfb picks it and writes it once it accepts clients.
 Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 & pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+waitfor 50 test -s "$work/display" || fail "Xvfb did not start"
 export DISPLAY=":$(cat "$work/display")"
-xdotool getmouselocation >/dev/null 2>&1 || fail "Xvfb did not start"
+rm "$work/display"
 openbox >/dev/null 2>&1 & pids+=($!)
-sleep 0.5
+waitfor 50 wmctrl -m >/dev/null 2>&1 || fail "openbox did not start"
 cp "$exe" "$work/clockwell"
 printf '###ZWEBCFG###\r\nSound>\r\nNo\r\nNext>\r\nYes\r\nLevel>\r\n0\r\nLanguage>\r\nEng\r\n' >"$work/zweb.cfg"
 { printf '###ZWEBSCO###\0'; for _ in $(seq 10); do printf '\0\n'; done; } >"$work/zweb.sco"
@@ -41,7 +48,7 @@ start() {
     sleep 0.1
   done
   [ -n "$win" ] || fail "no window titled Clockwell appeared"
-  sleep 0.5
+  waitfor 50 sh -c "xwininfo -id $win | grep -q IsViewable" || fail "the window was never mapped"
   xdotool windowactivate --sync "$win" >/dev/null 2>&1 || xdotool windowfocus "$win"
   # The client area on the screen, wherever the window manager's frame has put it.
   read -r X Y W H <<<"$(xwininfo -id "$win" | sed -n 's/.*\(Absolute upper-left [XY]\|Width\|Height\): *//p' | tr '\n' ' ')"
@@ -55,18 +62,24 @@ close_window() {
   for _ in $(seq 50); do kill -0 "$game" 2>/dev/null || return 0; sleep 0.1; done
   return 1
 }
-key() { xdotool key --delay 60 "$@"; sleep 0.3; }
+key() { xdotool key --delay 60 "$@"; }
 rgb() { convert "$1" -format "%[fx:int(255*p{$2,$3}.r+.5)],%[fx:int(255*p{$2,$3}.g+.5)],%[fx:int(255*p{$2,$3}.b+.5)]" info:; }
+# True when the play area's pixel (x, y) now has this colour.
+shows() {
+  import -window root "$work/shot.png"
+  [ "$(rgb "$work/shot.png" $((px + $1)) $((py + $2)))" = "$3" ]
+}
+wall="$(rgb "$assets/bmp/101.bmp" 2 8)"
 start
 [ "$W" = 314 ] && [ "$H" -ge 353 ] || fail "the window is ${W}x$H"
 key Return
-sleep 2
-import -window root "$work/shot.png"
-wall="$(rgb "$assets/bmp/101.bmp" 2 8)"
-[ "$(rgb "$work/shot.png" $((px + 2)) $((py + 328)))" = "$wall" ] || fail "the floor is not drawn with the wall picture"
-[ "$(rgb "$work/shot.png" $((px + 146)) $((py + 56)))" = "$wall" ] || fail "the right wall is not the wall picture"
-key Escape y # the exit prompt, answered
-sleep 2
+waitfor 30 shows 2 328 "$wall" || fail "the floor is not drawn with the wall picture"
+shows 146 56 "$wall" || fail "the right wall is not the wall picture"
+# Esc until the prompt is up: it does nothing in the intro, nor once the prompt waits.
+prompt() { key Escape && shows 40 162 "0,200,200"; }
+waitfor 30 prompt || fail "no exit prompt on Esc"
+key y
+waitfor 50 shows 1 100 "0,155,50" || fail "the game did not end in the score table after Yes"
 close_window || fail "the idle window did not close"
 [ "$(stat -c %Y "$work/zweb.cfg")" = "$(date -d 2001-01-01 +%s)" ] || fail "unchanged settings were written"
 start
@@ -77,19 +90,19 @@ grep -q $'Sound>\r\nYes' "$work/zweb.cfg" || fail "the changed setting was not w
 # does: status 0, a changed setting saved, nothing left behind.
 ended() {
   kill "-$1" "$game"
-  for _ in $(seq 50); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done
+  waitfor 50 sh -c "! kill -0 $game 2>/dev/null" || { kill -9 "$game"; fail "$1 $2 left the program running"; }
   wait "$game" && rc=0 || rc=$?
   [ "$rc" = 0 ] || fail "$1 $2 ended the program with status $rc"
 }
 start
 key F2 Return
-sleep 1
+waitfor 30 shows 2 328 "$wall" || fail "no game started"
 ended TERM "during a game"
 grep -q $'Next>\r\nNo' "$work/zweb.cfg" || fail "SIGTERM lost the changed setting"
-[ "$(ls "$work" | sort | tr '\n' ' ')" = "clockwell display game.log shot.png zweb.cfg zweb.sco " ] || fail "files left: $(ls "$work")"
+[ "$(ls "$work" | sort | tr '\n' ' ')" = "clockwell game.log shot.png zweb.cfg zweb.sco " ] || fail "files left: $(ls "$work")"
 start
 key Return
-sleep 1
+waitfor 30 shows 2 328 "$wall" || fail "no game started"
 ! close_window || fail "a close during a game did not ask first"
 ended HUP "with the close question open"
 start

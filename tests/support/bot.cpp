@@ -1,4 +1,4 @@
-// Catches nothing on its own: the seeded player that the soak, the whole-game tests and the benchmarks play with.
+// Catches nothing on its own: the computer player that the soak, the whole-game tests and the benchmarks play with.
 #include "bot.h"
 
 #include "platform/keyboard.h"

@@ -1,0 +1,196 @@
+// Catches faults in what the player sees beside and over the well: the preview through a game and between
+// games, the pause box and the exit prompt in both languages, the score table's heading, the name box, the
+// speed-ups of the first 200 s and the numbers left standing after each ending. Every expected picture is
+// built here from the asset bitmaps and the fonts the game names, never taken from the window.
+#include "support/rig.h"
+
+#include "platform/resources.h"
+
+#include <QPainter>
+
+namespace {
+
+// The top-left corners of each figure type's four cells in the preview.
+const std::array<const char *, 7> kPlaces = {
+    "33,8 33,24 33,40 33,56",  "25,25 41,25 25,41 41,41", "25,17 25,33 25,49 41,17", "41,17 41,33 41,49 25,17",
+    "25,17 25,33 41,33 41,49", "41,17 41,33 25,33 25,49", "33,17 33,33 33,49 49,33"};
+
+// The preview's inner 82 x 82 pixels in the button face, with the settled block on each cell of the type
+// (none for -1).
+QImage preview(int type, QImage::Format format) {
+    QImage img(82, 82, format);
+    img.fill(QColor(0xef, 0xef, 0xef));
+    QPainter p(&img);
+    for (const QString &c :
+         type >= 0 ? QString(kPlaces.at(static_cast<std::size_t>(type))).split(' ') : QStringList()) {
+        p.drawImage(c.section(',', 0, 0).toInt(), c.section(',', 1, 1).toInt(), plat::loadBitmap(104));
+    }
+    return img;
+}
+
+// Text as a picture box prints it: the named face without smoothing or kerning, its top at (x, y).
+QImage printed(QImage img, const QString &family, int points, const QColor &ink, int x, int y, const QString &text) {
+    QFont font(family);
+    font.setPointSize(points);
+    font.setBold(true);
+    font.setKerning(false);
+    font.setHintingPreference(QFont::PreferFullHinting);
+    font.setStyleStrategy(QFont::NoAntialias);
+    QPainter p(&img);
+    p.setFont(font);
+    p.setPen(ink);
+    p.drawText(QPointF(x, y + QFontMetricsF(font, &img).ascent()), text);
+    return img;
+}
+
+} // namespace
+
+class FormTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // config's Next, steps, whether the next figure is then shown (the falling one is of type 2)
+    void thePreviewShowsTheNextFigureOnlyWhenOnAndInAGame_data() {
+        QTest::addColumn<QStringList>("row");
+        rows({{"on, in play", "Yes", "start; enter 2", "shown"},
+              {"off, in play", "No", "start; enter 2", "blank"},
+              {"F2 on in play", "No", "start; enter 2; keys 2", "shown"},
+              {"F2 off in play", "Yes", "start; enter 2; keys 2", "blank"},
+              {"F2 off and on in play", "Yes", "start; enter 2; keys 22", "shown"},
+              {"F2 on while idle", "No", "keys 2", "blank"},
+              {"F2 on in the intro", "No", "wait 250; keys r; wait 500; keys 2", "blank"},
+              {"F2 on while idle, then a game", "No", "keys 2; start; enter 2", "shown"},
+              {"F2 off while idle, then a game", "Yes", "keys 2; start; enter 2", "blank"},
+              {"the game over", "Yes", "overflow; until grown; keys e; wait 1000", "blank"}});
+    }
+    void thePreviewShowsTheNextFigureOnlyWhenOnAndInAGame() {
+        QFETCH(QStringList, row);
+        Rig rig(cfg_file("No", qPrintable(row[0])));
+        QCOMPARE(rig.run(row[1]), QString());
+        const Form &f = rig.f();
+        QVERIFY(f.game_on == kFalse || f.next_fig != 2); // the falling figure and the next one look different
+        const QImage drawn = f.Next_fig_win->image();
+        QVERIFY(drawn == preview(row[2] == "shown" ? f.next_fig : -1, drawn.format()));
+    }
+
+    void thePreviewPlacesEachTypeAboutItsCentre() {
+        for (int type = 0; type < 8; ++type) { // 7 is no type: nothing
+            Rig rig;
+            Form &f = rig.f();
+            (void)f.Next_fig_win->takeInvalidated();
+            f.draw_next_figure(static_cast<Integer>(type));
+            const QImage drawn = f.Next_fig_win->image();
+            QVERIFY2(drawn == preview(type < 7 ? type : -1, drawn.format()), qPrintable(QString::number(type)));
+            QCOMPARE(f.Next_fig_win->takeInvalidated().size(), type < 7 ? 4 : 0);
+        }
+    }
+
+    // language, key, text, place: black bold text on turquoise, as wide and high as the text, centred over the
+    // play area, raised edges
+    void thePausePromptAndTheExitPrompt_data() {
+        QTest::addColumn<QStringList>("row");
+        rows({{"pause, English", "Eng", "p", " Pause... ", "46,159 68x18"},
+              {"pause, Russian", "Rus", "p", " Пауза... ", "47,159 67x18"},
+              {"exit, English", "Eng", "e", " Exit [Y/N]? ", "37,159 87x18"},
+              {"exit, Russian", "Rus", "e", " Выход [Y/N]? ", "24,159 113x18"}});
+    }
+    void thePausePromptAndTheExitPrompt() {
+        QFETCH(QStringList, row);
+        Rig rig(cfg_file("No", "No", "0", qPrintable(row[0])));
+        QCOMPARE(rig.run("start; enter 0; keys " + row[1]), QString());
+        const plat::PictureBox &box = *rig.f().Picture2;
+        QCOMPARE(where(box), row[3]);
+        QVERIFY(std::abs(2 * box.outerLeft() + box.outerWidth() - 160) <= 1); // centred, a half pixel rounded
+        QVERIFY(rig.show("box focus") == "shown box" && raised(box));
+        const QImage img = box.image();
+        const QRect inside(2, 2, img.width() - 4, img.height() - 4); // within the 3-pixel edges
+        QImage want(img.size(), img.format());
+        want.fill(QColor(0, 200, 200));
+        QVERIFY(img.copy(inside) == printed(want, "Liberation Sans", 12, Qt::black, 2, 0, row[2]).copy(inside));
+    }
+
+    // language, the two column titles, in yellow either side of the column rule at x = 95
+    void theScoreTableHeading_data() {
+        QTest::addColumn<QStringList>("row");
+        rows({{"English", "Eng", "Name", "Score"}, {"Russian", "Rus", "Имя", "Счёт"}});
+    }
+    void theScoreTableHeading() {
+        QFETCH(QStringList, row);
+        Rig rig(cfg_file("No", "No", "0", qPrintable(row[0])));
+        QImage want(160, 336, QImage::Format_RGB32);
+        want.fill(Qt::black);
+        want = printed(want, "Liberation Mono", 13, QColor(210, 210, 0), 10, 3, row[1]);
+        want = printed(want, "Liberation Mono", 13, QColor(210, 210, 0), 103, 3, row[2]);
+        const QImage img = rig.f().Picture1->image().convertToFormat(QImage::Format_RGB32);
+        for (const QRect &r : {QRect(2, 3, 91, 18), QRect(97, 3, 61, 18)}) { // between the frame and the rules
+            QVERIFY(img.copy(r) == want.copy(r));
+        }
+    }
+
+    // level, the second of each change of the gravity interval in the first 200 s and the new interval
+    void theSpeedUpsOfTheFirst200Seconds_data() {
+        QTest::addColumn<QStringList>("row");
+        rows({{"level 1", "0", "40:276 80:252 120:228 160:204 200:180"},
+              {"level 2", "1", "80:276 160:252"},
+              {"level 5", "4", "200:276"},
+              {"level 9", "8", ""}});
+    }
+    void theSpeedUpsOfTheFirst200Seconds() {
+        QFETCH(QStringList, row);
+        Rig rig(cfg_file("No", "No", qPrintable(row[0])));
+        QVERIFY(rig.start());
+        QStringList seen;
+        for (int second = 1, before = 300; second <= 200; ++second) {
+            rig.f().Timer1_Timer();
+            const int now = rig.f().Play_Tmr_Vert->interval();
+            seen << (now != before ? QString("%1:%2").arg(second).arg(now) : QString());
+            before = now;
+        }
+        QCOMPARE(seen.join(' ').simplified(), row[1]);
+    }
+
+    // steps, then lines, bonus, score and time as the ending leaves them once the table is back
+    void theNumbersAfterEachEnding_data() {
+        QTest::addColumn<QStringList>("row");
+        rows({{"the well full", "overflow; keys e", "0/?/0/200"},
+              {"the time over", "start; enter 1; set time_left 1; until ending 1400; keys e", "0/?/0/0"},
+              {"the quota",
+               "start; set lines 49; row 19 .#######; row 18 ..######; enter 0; set time_left 101; wait 1000; "
+               "set tenth 900; keys <<<_; until ending; keys e",
+               "50/180/181/100"},
+              {"the exit prompt", "start; enter 1; wait 2000; keys e; keys y", "0/?/0/198"}});
+    }
+    void theNumbersAfterEachEnding() {
+        QFETCH(QStringList, row);
+        Rig rig;
+        QCOMPARE(rig.run(row[0] + "; wait 1000"), QString());
+        QCOMPARE(rig.show("game_on labels"), "0 " + row[1]);
+    }
+
+    // language, title: the name box's place, frame, title band and title, and the empty field
+    void theNameBox_data() {
+        QTest::addColumn<QStringList>("row");
+        rows({{"English", "Eng", "Your Name"}, {"Russian", "Rus", "Ваше Имя"}});
+    }
+    void theNameBox() {
+        QFETCH(QStringList, row);
+        Rig rig(cfg_file("No", "No", "0", qPrintable(row[0])));
+        rig.f().show_scores(500, 1);
+        QCOMPARE(rig.show("box focus"), QString("shown box"));
+        const plat::PictureBox &box = *rig.f().Picture2;
+        QCOMPARE(where(box), QString("5,140 150x56"));
+        const QImage img = box.image();
+        // the frame, the title's band, the field's light edge and dark outline
+        QCOMPARE(pixels(img, "75,0 0,30 149,30 75,55 3,3 145,10 3,19 5,30 140,30 11,28 139,46 30,37"),
+                 QString("b4b400 b4b400 b4b400 b4b400 96 96 96 c8c8c8 c8c8c8 646464 646464 646464"));
+        QImage band(img.size(), img.format());
+        band.fill(QColor(0, 0, 150));
+        const qreal title = QFontMetricsF(QFont("Liberation Sans", 12, QFont::Bold)).horizontalAdvance(row[1]);
+        const QRect inside(4, 2, 142, 16);
+        band = printed(band, "Liberation Sans", 12, QColor(200, 200, 0), qRound(75 - title / 2), 1, row[1]);
+        QVERIFY(img.copy(inside) == band.copy(inside));
+    }
+};
+
+QTEST_MAIN(FormTest)
+#include "test_view.moc"
