@@ -2,13 +2,13 @@
 """Mutation check: plants one small fault at a time in src/*.cpp, rebuilds the
 build tree incrementally, runs ctest, and counts the faults the suite catches.
 
-  tools/mutation.py [--build DIR] [--seed N] [--count N] [--list] [--only TEXT] [--by-test]
+  tools/mutation.py [--build DIR] [--draw N] [--count N] [--list] [--only TEXT] [--by-test]
 
 Faults: a comparison or logic operator swapped (== !=, < <=, > >=, && ||),
 a binary + or - swapped, an integer constant one up or one down, true/false and
 kTrue/kFalse swapped. Comments, strings and preprocessor lines are left alone.
-The sites are enumerated in a fixed order and a seeded sample is drawn from
-them, so the same seed on the same sources plants the same faults.
+The sites are enumerated in a fixed order and a sample is drawn from them by a
+numbered draw, so the same draw on the same sources plants the same faults.
 
 A mutant is killed when the build succeeds and some test fails (or times out),
 survives when every test passes, and is not compiled when the build fails.
@@ -155,7 +155,7 @@ def failing_tests(build_dir, timeout, exclude):
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     ap.add_argument("--build", default=str(ROOT / "build-ci"), help="configured build tree (default build-ci)")
-    ap.add_argument("--seed", type=int, default=2026)
+    ap.add_argument("--draw", type=int, default=2026, help="which sample: the same number, the same faults")
     ap.add_argument("--count", type=int, default=100)
     ap.add_argument("--timeout", type=int, default=300, help="seconds per test")
     ap.add_argument("--only", help="keep the sites whose file path contains this text")
@@ -168,8 +168,8 @@ def main():
     every = sites()
     if args.only:
         every = [s for s in every if args.only in s[0]]
-    sample = random.Random(args.seed).sample(every, min(args.count, len(every)))
-    print(f"mutation: {len(every)} sites, seed {args.seed}, {len(sample)} mutants", flush=True)
+    sample = random.Random(args.draw).sample(every, min(args.count, len(every)))
+    print(f"mutation: {len(every)} sites, draw {args.draw}, {len(sample)} mutants", flush=True)
     if args.list:
         for i, (rel, n, col, old, new) in enumerate(sample, 1):
             print(f"{i:3} {rel}:{n + 1}:{col + 1} {old} -> {new}")
