@@ -43,7 +43,6 @@ private Q_SLOTS:
                  {"empty", "", -2},
                  {"an eight-letter name", scoreFile(QStringList(nine) << "Abcdefgh 1"), 0},
                  {"a nine-letter name", scoreFile(QStringList(nine) << "Abcdefghi 1"), -3},
-                 {"four digits", scoreFile(QStringList(nine) << "Ann 9999"), 0},
                  {"five digits", scoreFile(QStringList(nine) << "Ann 12345"), -4},
                  {"bytes after the tenth", scoreFile(ten) + bytes("junk\0\0\1\1\1\1\1\1\n"), 0},
                  {"nine records", scoreFile(nine), -3},
