@@ -21,9 +21,9 @@ class FormTest : public QObject {
             f.well(f.fig[4 + i], f.fig[8 + i]) = static_cast<Integer>(v);
         }
     }
-    // Walls and floor are 9, the interior holds v at exactly four cells, four connected ones, and 0 elsewhere.
+    // Walls and floor are 9, the interior holds v at exactly four cells and 0 elsewhere (which four: the caller).
     static bool onlyFigure(const Form &f, int v) {
-        int found = 0, links = 0;
+        int found = 0;
         for (int y = 0; y <= 20; ++y) {
             for (int x = 0; x <= 9; ++x) {
                 const Integer c = f.well(x, y);
@@ -33,12 +33,7 @@ class FormTest : public QObject {
                 }
             }
         }
-        for (std::size_t i = 0; i < 4; ++i) {
-            for (std::size_t j = i + 1; j < 4; ++j) {
-                links += std::abs(f.fig[4 + i] - f.fig[4 + j]) + std::abs(f.fig[8 + i] - f.fig[8 + j]) == 1 ? 1 : 0;
-            }
-        }
-        return found == 4 && links >= 3;
+        return found == 4;
     }
     // The last clip played, as its number.
     static int clip(Rig &rig) {
@@ -79,7 +74,7 @@ private Q_SLOTS:
     }
 
     void turnsAtTheEdgesOfTheField() {
-        // type, state, cells, a settled block (or none), the cells after the turn (or none: refused)
+        // type, state, cells, a settled block's column on row 0 (or none), the cells after the turn (or none: refused)
         const std::vector<std::array<const char *, 5>> cases = {
             {"0", "0", "3,0 3,1 3,2 3,3", "", "1,2 2,2 3,2 4,2"},
             {"0", "0", "1,0 1,1 1,2 1,3", "", ""},
@@ -89,8 +84,8 @@ private Q_SLOTS:
             {"0", "1", "2,18 3,18 4,18 5,18", "", ""},
             {"0", "3", "6,2 5,2 4,2 3,2", "", "4,0 4,1 4,2 4,3"},
             {"0", "3", "6,1 5,1 4,1 3,1", "", ""},
-            {"6", "0", "4,1 5,1 6,1 5,2", "5,0", ""},
-            {"6", "0", "4,1 5,1 6,1 5,2", "4,0", "5,2 5,1 5,0 6,1"}};
+            {"6", "0", "4,1 5,1 6,1 5,2", "5", ""},
+            {"6", "0", "4,1 5,1 6,1 5,2", "4", "5,2 5,1 5,0 6,1"}};
         for (const auto &[type, state, before, blocker, after] : cases) {
             const int t = QString(type).toInt(), s = QString(state).toInt();
             for (const int v : {t + 101, t + 1}) { // falling, and right after entering (still settled values)
@@ -98,8 +93,7 @@ private Q_SLOTS:
                 Form &f = rig.f();
                 put(rig, t, s, before, v);
                 if (*blocker != 0) {
-                    f.well(QString(blocker).section(',', 0, 0).toInt(), QString(blocker).section(',', 1, 1).toInt()) =
-                        1;
+                    f.well(QString(blocker).toInt(), 0) = 1;
                 }
                 const auto well = f.well.cells;
                 f.rotate();
@@ -207,7 +201,6 @@ private Q_SLOTS:
              " Время вышло! \r\n    Жмите Esc... ", "0 2 106 ?"},
             {quota + "set best 180; keys <<<_; until ending", champion, rchampion, "181 1 110 180"},
             {quota + "set best 181; keys <<<_; until ending", top, rtop, "181 1 107 180"},
-            {quota + "set best 900; set tenth 180; keys <<<_; until ending", top, rtop, "181 1 107 180"},
             {quota + "set best 900; set tenth 181; keys <<<_; until ending", done, rdone, "181 4 111 180"},
             {quota + "set score 9900; set best 9999; set tenth 9999; keys <<<_; until ending", done, rdone,
              "9999 4 111 180"},
@@ -263,6 +256,9 @@ private Q_SLOTS:
             f.level_up();
         }
         QCOMPARE(f.Label_Lev->caption(), QString("Level 1\r\n50x200"));
+        f.level_down(); // below the first level comes the last
+        QCOMPARE(f.Label_Lev->caption() + " " + rig.show("level"), QString("Level 15\r\n1000x3500 14"));
+        f.level_up();
         // level 1 (40 s a speed-up): seconds left, score before, score after; halves round to the even neighbour
         for (const auto &[left, score, total] :
              {std::array{100, 0, 180}, {20, 0, 20}, {60, 0, 140}, {0, 0, 0}, {140, 9800, 9999}, {61, 5, 146}}) {
@@ -271,11 +267,6 @@ private Q_SLOTS:
             f.add_time_bonus();
             QCOMPARE(int(f.score), total);
         }
-        Rig rus(cfg_file("No", "No", "0", "Rus"));
-        QCOMPARE(rus.f().Label_Lev->caption(), QString("Уровень 1\r\n50x200"));
-        rus.f().level_down();
-        QCOMPARE(rus.f().Label_Lev->caption() + " " + rus.show("level changed"),
-                 QString("Уровень 15\r\n1000x3500 14 -1"));
     }
 
     void aResetGivesBackTimeAndSpeedAndBlinks() {
@@ -370,20 +361,7 @@ private Q_SLOTS:
         QCOMPARE(reset.run("keys _; until landed"), QString());
         QCOMPARE(reset.show("time_over time_left wait end_code") + reset.f().msg_lines.left(15),
                  QString("-1 200 on 2 Time is over! "));
-
-        Rig close(cfg_file("Yes")); // a close confirmed inside a drop: the step finishes the landing, then it goes
-        Form &f = close.f();
-        QCOMPARE(close.run("start; enter 0; keys 3_"), QString()); // a changed setting, written as it goes
-        close.svc.onPump = [&](int) {
-            close.svc.onPump = nullptr;
-            close.svc.post([&] { f.close(); });
-        };
-        close.wait(300);
-        QVERIFY(f.unloaded());
-        QCOMPARE(close.said(), QStringList{"36 Game not finished! Quit?"});
-        QCOMPARE(close.show("gravity countdown wait") + QString(" %1").arg(f.well(4, 19)),
-                 QString("off/300 off off 1"));
-        QCOMPARE(close.read("zweb.cfg"), cfg_file("No"));
+        // A close inside a drop: the soak's games close there, and check the window goes and the settings stay.
     }
 
     // ---- start-up and the start of a game
@@ -392,17 +370,16 @@ private Q_SLOTS:
         Rig rig;
         Form &f = rig.f();
         QVERIFY(std::all_of(f.well.cells.begin(), f.well.cells.end(), [](Integer v) { return v == 0; }));
-        const char *idle = "game_on wait_step name_entry_on gravity countdown intro wait grow cursor labels";
         rig.wait(5000); // and stays so
-        QCOMPARE(rig.show(idle), QString("0 7 0 off/300 off off off off off ///0"));
-        QCOMPARE(rig.run("set lines 9; set score 99; set time_over -1; set msg_closed -1; keys r"), QString());
+        QCOMPARE(rig.show("game_on wait_step name_entry_on gravity countdown intro wait grow cursor labels"),
+                 QString("0 7 0 off/300 off off off off off ///0"));
+        // Leftovers the soak's games do not check; it does check lines, score and the well.
+        QCOMPARE(rig.run("keys r; set time_over -1; set msg_closed -1; set quit_pending -1"), QString());
         f.reset_blink = 3;
-        f.quit_pending = kTrue;
-        f.well(3, 3) = 4;
         f.start_game();
-        QCOMPARE(rig.show("intro lines score time_over msg_closed need_fig play_on fall_interval time_left labels"),
-                 QString("on 0 0 0 0 -1 -1 300 200 0/?/0/200"));
-        QVERIFY(f.reset_blink == 0 && f.quit_pending == 0 && f.interval_step == 24 && f.well(3, 3) == 0);
+        QCOMPARE(rig.show("intro time_over msg_closed quit_pending need_fig play_on fall_interval time_left labels"),
+                 QString("on 0 0 0 -1 -1 300 200 0/?/0/200"));
+        QVERIFY(f.reset_blink == 0 && f.interval_step == 24);
         QCOMPARE(rig.show("menus focus faces"), QString("off play 101122"));
         rig.wait(995);
         QCOMPARE(rig.show("game_on gravity countdown"), QString("0 off/300 off"));

@@ -2,8 +2,6 @@
 // result goes, the table drawn in the play area, and the name entry from the first key to the saved file.
 #include "support/rig.h"
 
-#include <cerrno>
-
 namespace {
 
 const QByteArray kDefault = bytes("###ZWEBSCO###\0\0\n\0\n\0\n\0\n\0\n\0\n\0\n\0\n\0\n\0\n");
@@ -41,12 +39,10 @@ private Q_SLOTS:
         for (const auto &[name, file, code] : std::vector<std::tuple<const char *, QByteArray, int>>{
                  {"default", kDefault, 0},
                  {"one character of the magic", QByteArray(kDefault).replace(12, 1, "X"), -2},
-                 {"the magic in lower case", QByteArray(kDefault).replace(3, 1, "z"), -2},
                  {"no zero after the magic", "###ZWEBSCO###", -2},
                  {"empty", "", -2},
                  {"an eight-letter name", scoreFile(QStringList(nine) << "Abcdefgh 1"), 0},
                  {"a nine-letter name", scoreFile(QStringList(nine) << "Abcdefghi 1"), -3},
-                 {"four digits", scoreFile(QStringList(nine) << "Ann 9999"), 0},
                  {"five digits", scoreFile(QStringList(nine) << "Ann 12345"), -4},
                  {"bytes after the tenth", scoreFile(ten) + bytes("junk\0\0\1\1\1\1\1\1\n"), 0},
                  {"nine records", scoreFile(nine), -3},
@@ -76,52 +72,42 @@ private Q_SLOTS:
         QCOMPARE(scores::parse(scores::format(values, names)).table.names[9], names[9]);
     }
 
-    void aMissingOrDamagedFileIsReplacedAndASoundOneIsRead() {
+    // Their messages, and files that cannot be read: test_faults.
+    void aMissingFileIsReplacedAndASoundOneIsRead() {
         Rig missing(cfg_file(), QByteArray());
-        QCOMPARE(missing.said(),
-                 QStringList{"48 File " + missing.dir.path() + "/zweb.sco not found! Create new zweb.sco."});
-        QCOMPARE(missing.read("zweb.sco"), kDefault);
-        QCOMPARE(table(missing.f()), QStringList(10, "........:0").join('|'));
-        const QByteArray sound = scoreFile(QStringList{"Ann 500", "Bob -"} + QStringList(8, "- -"));
-        Rig read(cfg_file(), sound);
+        QCOMPARE(missing.read("zweb.sco") + table(missing.f()).toLatin1(),
+                 kDefault + QStringList(10, "........:0").join('|').toLatin1());
+        Rig read(cfg_file(), scoreFile(QStringList{"Ann 500", "Bob -"} + QStringList(8, "- -")));
         QCOMPARE(read.said().join("") + table(read.f()).section('|', 0, 2), QString("Ann:500|Bob:0|........:0"));
-        Rig unreadable(cfg_file(), sound, false);
-        unreadable.disk.rules = {{'r', "zweb.sco", EIO}};
-        unreadable.reload();
-        QCOMPARE(unreadable.said(), QStringList{"48 " + error_text(EIO)});
-        QCOMPARE(table(unreadable.f()).section('|', 0, 1), QString("........:0|........:0"));
     }
 
     void aNewScoreGoesBelowItsEquals() {
-        // the table; the score, the place it takes and the table after
-        for (const auto &[before, after] : {std::pair{"0 0 0 0 0 0 0 0 0 0", "0 -1 0 0 0 0 0 0 0 0 0 0"},
-                                            {"0 0 0 0 0 0 0 0 0 0", "1 0 1 0 0 0 0 0 0 0 0 0"},
-                                            {"50 40 30 20 10 9 8 7 6 5", "5 -1 50 40 30 20 10 9 8 7 6 5"},
-                                            {"50 40 30 20 10 9 8 7 6 5", "6 9 50 40 30 20 10 9 8 7 6 6"},
-                                            {"50 40 30 20 10 9 8 7 6 5", "50 1 50 50 40 30 20 10 9 8 7 6"},
-                                            {"50 40 30 20 10 9 8 7 6 5", "51 0 51 50 40 30 20 10 9 8 7 6"},
-                                            {"50 40 30 20 10 9 8 7 6 5", "30 3 50 40 30 30 20 10 9 8 7 6"}}) {
+        // the table; the score, the place it takes, the table after and its names (shifted down, the place's kept)
+        const char *some = "50 40 30 20 10 9 8 7 6 5";
+        for (const auto &[before, after] : {std::pair{"0 0 0 0 0 0 0 0 0 0", "0 -1 0 0 0 0 0 0 0 0 0 0 abcdefghij"},
+                                            {"0 0 0 0 0 0 0 0 0 0", "1 0 1 0 0 0 0 0 0 0 0 0 aabcdefghi"},
+                                            {some, "5 -1 50 40 30 20 10 9 8 7 6 5 abcdefghij"},
+                                            {some, "6 9 50 40 30 20 10 9 8 7 6 6 abcdefghij"},
+                                            {some, "50 1 50 50 40 30 20 10 9 8 7 6 abbcdefghi"},
+                                            {some, "51 0 51 50 40 30 20 10 9 8 7 6 aabcdefghi"},
+                                            {some, "30 3 50 40 30 30 20 10 9 8 7 6 abcddefghi"}}) {
             std::array<std::int16_t, 10> values{};
             std::array<QString, 10> names{"a", "b", "c", "d", "e", "f", "g", "h", "i", "j"};
-            QString got = QString(after).section(' ', 0, 0);
-            for (std::size_t i = 0; i < 10; ++i) {
-                values[i] = static_cast<std::int16_t>(QString(before).section(' ', int(i), int(i)).toInt());
-            }
-            got += " " + QString::number(scores::place(static_cast<std::int16_t>(got.toInt()), values, names));
+            const QStringList b = QString(before).split(' ');
+            std::transform(b.begin(), b.end(), values.begin(), [](const QString &v) { return v.toShort(); });
+            const auto score = QString(after).section(' ', 0, 0).toShort();
+            QString got = words(score, scores::place(score, values, names));
             for (const std::int16_t v : values) {
                 got += " " + QString::number(v);
             }
-            QCOMPARE(got, QString(after));
-            QVERIFY(!QString(after).startsWith("30") ||
-                    QStringList(names.begin(), names.end()).join("") == "abcddefghi");
+            QCOMPARE(got + " " + QStringList(names.begin(), names.end()).join(""), QString(after));
         }
     }
 
     void theTableInThePlayArea() {
         Rig rig(cfg_file(), scoreFile(QStringList{"Ann 0", "WWWWWWWW 7"} + QStringList(8, "- -")));
         const QImage img = rig.f().Picture1->image();
-        const QRgb green = qRgb(0, 155, 50), yellow = qRgb(210, 210, 0), red = qRgb(255, 0, 0),
-                   blue = qRgb(0, 100, 255);
+        const QRgb green = qRgb(0, 155, 50), red = qRgb(255, 0, 0), blue = qRgb(0, 100, 255);
         // The frame, the header rule under the 19-pixel rows, the column rule after the 80-pixel names: green
         // on these pixels, and not on the ones beside them.
         QString frame;
@@ -132,16 +118,13 @@ private Q_SLOTS:
             frame += img.pixel(x, y) == green ? '#' : '.';
         }
         QCOMPARE(frame, QString("##.##..##.##.##..##..#"));
-        QVERIFY(count(img, yellow, QRect(10, 3, 50, 19)) > 40 && count(img, yellow, QRect(103, 3, 50, 19)) > 40);
-        QCOMPARE(count(img, yellow, QRect(96, 3, 7, 19)) + count(img, red, QRect(96, 30, 9, 19)),
-                 0); // 8 and a blank in
-        QVERIFY(count(img, red, QRect(10, 30, 80, 19)) > 40 &&
-                count(img, red, QRect(96, 30, 20, 19)) > 10); // red, 0 too
-        for (int y = 59; y < 300; y += 29) {                  // the others in blue, a row every 29 pixels
+        // The heading: test_view. The best in red, 0 too, its score 8 and a blank in from the column rule.
+        QVERIFY(count(img, red, QRect(10, 30, 80, 19)) > 40 && count(img, red, QRect(96, 30, 20, 19)) > 10 &&
+                count(img, red, QRect(96, 30, 9, 19)) == 0);
+        for (int y = 59; y < 300; y += 29) { // the others in blue, a row every 29 pixels
             QVERIFY(count(img, blue, QRect(10, y, 80, 19)) > 20 && count(img, blue, QRect(10, y - 10, 140, 10)) == 0);
         }
         QCOMPARE(count(img, red, QRect(2, 26, 8, 300)) + count(img, blue, QRect(2, 26, 8, 300)), 0);
-        QCOMPARE(rig.f().score_names[2], QString("........"));
     }
 
     void aNameIsTypedIntoItsBoxAndSavedOnTheNextTick() {
@@ -154,8 +137,7 @@ private Q_SLOTS:
         const plat::PictureBox &box = *f.Picture2; // its look: test_view
         const QRect field(11, 28, 129, 19);
         const QRgb ink = qRgb(0, 0, 0);
-        QCOMPARE(count(box.image(), ink, field), 0);
-        QString blinks; // the cursor blinks right after the name: on, off, on
+        QString blinks; // the cursor blinks right after the name: on, off, on; nothing else is drawn
         for (int tick = 0; tick < 3; ++tick) {
             rig.wait(200);
             blinks += QString::number(count(box.image(), ink, field)) + "/" +
@@ -203,12 +185,11 @@ private Q_SLOTS:
         gone.script({{"keys e; wait 900", "game_on name_entry_on end_code menus faces", "0 0 1 on 021100"}});
     }
 
-    void anEmptyNameIsStoredAndAFailedSaveIsReported() {
+    // The table keeps the dots of an empty name, the file its empty name. A save that fails: test_faults.
+    void anEmptyNameIsStored() {
         Rig rig;
-        rig.disk.rules = {{'w', "zweb.sco", ENOSPC}};
         rig.script({{"scores 7; keys r; wait 200", "box menus", "hidden on"}});
-        QCOMPARE(rig.said(), (QStringList{"48 " + error_text(ENOSPC), "16 Error: Can't write File 'zweb.sco'"}));
-        QCOMPARE(rig.read("zweb.sco"), kDefault);
+        QCOMPARE(rig.read("zweb.sco"), bytes("###ZWEBSCO###\0\0\7\n") + bytes("\0\0\n").repeated(9));
         QCOMPARE(table(rig.f()).section('|', 0, 1), QString("........:7|........:0"));
     }
 };
