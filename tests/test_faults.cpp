@@ -1,7 +1,6 @@
-// Catches faults in how the game meets a hostile machine and hostile files: a folder it may not write (as a
-// normal user), a read-only file system, a folder where a file should be, a file gone between the check and the
-// read, a write cut short, no fonts of the families it asks for, no sound device, and random, valid and damaged
-// files fed to both readers under the fuzz targets' rules. Each gives its message; nothing on disk is lost.
+// Catches faults in how the game meets a hostile machine and hostile files: unwritable folders and files, a
+// read-only disk, a folder where a file should be, a file gone before its read, a write cut short, no fonts, no
+// sound device, and random valid and damaged files fed to both readers. Each gives its message; nothing is lost.
 #include "support/rig.h"
 
 #include "platform/device_sound.h"
@@ -163,22 +162,19 @@ private Q_SLOTS:
     // A settings file that is a link is written through it; a score file with a second name is written in
     // place, so both names see the new table; a link to a device is a damaged file, replaced by a file.
     void linkedAndSharedFiles() {
-        Rig rig(cfg_file("No", "No", "3"), someScores(), false);
-        QTemporaryDir other;
-        QVERIFY(QFile::rename(rig.path("zweb.cfg"), other.filePath("settings")) &&
-                QFile::link(other.filePath("settings"), rig.path("zweb.cfg")) &&
+        Rig rig(cfg_file("No", "No", "3"), someScores(), false), other(QByteArray(), QByteArray(), false);
+        QVERIFY(QFile::rename(rig.path("zweb.cfg"), other.path("settings")) &&
+                QFile::link(other.path("settings"), rig.path("zweb.cfg")) &&
                 ::link(QFile::encodeName(rig.path("zweb.sco")).constData(),
-                       QFile::encodeName(other.filePath("table")).constData()) == 0);
+                       QFile::encodeName(other.path("table")).constData()) == 0);
         rig.reload();
         enterResult(rig);
         rig.keys("3");
         rig.f().close();
         QCOMPARE(rig.said(), QStringList());
         QVERIFY(QFileInfo(rig.path("zweb.cfg")).isSymLink());
-        QFile settings(other.filePath("settings")), table(other.filePath("table"));
-        QVERIFY(settings.open(QIODevice::ReadOnly) && table.open(QIODevice::ReadOnly));
-        QCOMPARE(settings.readAll(), cfg_file("Yes", "No", "3"));
-        QCOMPARE(table.readAll().mid(14, 4), QByteArray("BOB\0", 4));
+        QCOMPARE(other.read("settings"), cfg_file("Yes", "No", "3"));
+        QCOMPARE(other.read("table").mid(14, 4), QByteArray("BOB\0", 4));
         Rig device(cfg_file(), QByteArray(), false);
         QVERIFY(QFile::link("/dev/zero", device.path("zweb.sco")));
         device.reload();
@@ -259,18 +255,16 @@ private Q_SLOTS:
 
     // Fonts are looked up once per process: a child runs with a font configuration of no fonts at all.
     void noFontsOfTheFamiliesAsked() {
-        QTemporaryDir dir; // the game's folder too
-        QVERIFY(QDir(dir.path()).mkpath("fonts"));
-        QFile conf(dir.filePath("fonts.conf"));
-        QVERIFY(conf.open(QIODevice::WriteOnly));
-        conf.write(QString("<?xml version=\"1.0\"?><fontconfig><dir>%1/fonts</dir><cachedir>%1</cachedir></fontconfig>")
-                       .arg(dir.path())
-                       .toUtf8());
-        conf.close();
+        Rig rig(QByteArray(), QByteArray(), false); // its folder is the game's too
+        const QString dir = rig.dir.path();
+        const QString conf =
+            "<?xml version=\"1.0\"?><fontconfig><dir>%1/fonts</dir><cachedir>%1</cachedir></fontconfig>";
+        QVERIFY(QDir(dir).mkpath("fonts"));
+        rig.write("fonts.conf", conf.arg(dir).toUtf8());
         QProcessEnvironment env;
-        env.insert("FONTCONFIG_FILE", conf.fileName());
-        env.insert("QT_QPA_FONTDIR", dir.filePath("fonts"));
-        const QString out = child("fonts", dir.path(), env);
+        env.insert("FONTCONFIG_FILE", rig.path("fonts.conf"));
+        env.insert("QT_QPA_FONTDIR", dir + "/fonts");
+        const QString out = child("fonts", dir, env);
         // the exit prompt still measured in whatever face is left: one line of text, wider than high
         const QStringList box = out.section('\n', 0, 0).section(' ', 3).split('x');
         QVERIFY2(out.startsWith("substitute 0 box ") && box.value(1).toInt() >= 8 &&

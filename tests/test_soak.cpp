@@ -82,14 +82,10 @@ class FormTest : public QObject {
             const bool playing =
                 f.game_on == kTrue && f.play_on != 0 && f.msg_closed == kFalse && f.Play_Tmr_Vert->enabled();
             expect(!playing || f.Play_Tmr_Vert->interval() == f.fall_interval, "the gravity timer is off its interval");
-            expect(f.play_on != 0 || !f.Timer1->enabled(), "the countdown runs at the exit prompt");
-            expect(!f.Picture2->shown() || f.Picture2->hasKeyFocus(), "the message box is shown without the keys");
             const bool idle = f.game_on == kFalse && !f.Stk_output->enabled() && f.name_entry_on == kFalse;
             const bool menus = f.HLP->menuAction()->isEnabled() && f.LNGTT->menuAction()->isEnabled();
             expect(!idle || (!f.Timer1->enabled() && !f.Timer_Wait->enabled() && !f.open_win->enabled() && menus),
                    "a game timer runs while idle");
-            expect(idle || f.name_entry_on == kTrue || !f.HLP->menuAction()->isEnabled(),
-                   "the menus are usable in a game");
         }
 
         void step(qint64 ms) {
@@ -194,23 +190,16 @@ class FormTest : public QObject {
         std::array<Integer, 13> prev_fig{};
     };
 
-    static int soakGames() {
-        const int n = qEnvironmentVariableIntValue("CLOCKWELL_SOAK_GAMES");
-        return n > 0 ? n : 1000;
-    }
-
 private Q_SLOTS:
     void aThousandGamesKeepEveryRule() {
-        QElapsedTimer clock;
-        clock.start();
+        const int asked = qEnvironmentVariableIntValue("CLOCKWELL_SOAK_GAMES");
         Soak soak(20261207U);
-        while (soak.games < soakGames() && soak.failure.isEmpty()) {
+        while (soak.games < (asked > 0 ? asked : 1000) && soak.failure.isEmpty()) {
             soak.playOneGame();
         }
-        qInfo("soak: %d games, %d events, %d windows closed, %d levels completed, endings by code %s, %.1f s",
-              soak.games, soak.events, soak.closes, soak.completed,
-              qPrintable(words(soak.endings[0], soak.endings[1], soak.endings[2], soak.endings[3], soak.endings[4])),
-              static_cast<double>(clock.elapsed()) / 1000.0);
+        qInfo("soak: %d games, %d events, %d windows closed, %d levels completed, endings by code %s", soak.games,
+              soak.events, soak.closes, soak.completed,
+              qPrintable(words(soak.endings[0], soak.endings[1], soak.endings[2], soak.endings[3], soak.endings[4])));
         QVERIFY2(soak.failure.isEmpty(), qPrintable(soak.failure));
         // every way a game ends came up, also in the sanitizer run's first 250 games
         QVERIFY(soak.games < 250 ||
