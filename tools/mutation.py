@@ -119,9 +119,9 @@ def build(build_dir):
     return run(["cmake", "--build", str(build_dir), "-j", str(os.cpu_count() or 2)], 1800) == 0
 
 
-def tests_pass(build_dir, timeout):
+def tests_pass(build_dir, timeout, exclude):
     cmd = ["ctest", "--test-dir", str(build_dir), "-j", str(os.cpu_count() or 2), "--stop-on-failure",
-           "--timeout", str(timeout)]
+           "--timeout", str(timeout)] + (["-E", exclude] if exclude else [])
     return run(cmd, timeout * 4) == 0
 
 
@@ -161,7 +161,7 @@ def main():
     ap.add_argument("--only", help="keep the sites whose file path contains this text")
     ap.add_argument("--list", action="store_true", help="print the sample and stop")
     ap.add_argument("--by-test", action="store_true", help="name the test functions that catch each mutant")
-    ap.add_argument("--exclude", help="with --by-test: leave out the suites that match this ctest regex")
+    ap.add_argument("--exclude", help="leave out the suites that match this ctest regex (the slow runs of the real program, say)")
     args = ap.parse_args()
     build_dir = Path(args.build).resolve()
 
@@ -176,7 +176,7 @@ def main():
         return 0
 
     os.environ.setdefault("QT_QPA_PLATFORM", "offscreen")
-    if not build(build_dir) or not tests_pass(build_dir, args.timeout):
+    if not build(build_dir) or not tests_pass(build_dir, args.timeout, args.exclude):
         print("mutation: the unchanged sources do not build or do not pass their tests", file=sys.stderr)
         return 2
 
@@ -197,7 +197,7 @@ def main():
             if not build(build_dir):
                 result = "not compiled"
             elif (caught := failing_tests(build_dir, args.timeout, args.exclude) if args.by_test else
-                  (None if tests_pass(build_dir, args.timeout) else [])) is None:
+                  (None if tests_pass(build_dir, args.timeout, args.exclude) else [])) is None:
                 result = "survived"
                 survivors.append(f"{rel}:{n + 1}: {line.strip()}   [{old} -> {new}]")
             else:
