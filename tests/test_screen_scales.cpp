@@ -1,5 +1,4 @@
-// Catches faults of picture boxes on screens at 150 % and 200 %: text and lines at the screen's resolution, pictures
-// and masks as whole pixels, erasing by printing again, a move to another scale keeping what the box holds.
+// Catches faults of picture boxes at 150 % and 200 %: sharp text and lines, whole-pixel pictures, moves between.
 #include "support/rig.h"
 #include <QPainter>
 #include <QScreen>
