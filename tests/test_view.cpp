@@ -1,7 +1,4 @@
-// Catches faults in what the player sees beside and over the well: the preview through a game and between
-// games, the pause box and the exit prompt in both languages, the score table's heading, the name box, the
-// speed-ups of the first 200 s and the numbers left standing after each ending. Every expected picture is
-// built here from the asset bitmaps and the fonts the game names, never taken from the window.
+// Catches faults beside and over the well; expected pictures come from the assets and fonts, not the window.
 #include "support/rig.h"
 
 #include "platform/resources.h"
@@ -15,8 +12,7 @@ const std::array<const char *, 7> kPlaces = {
     "33,8 33,24 33,40 33,56",  "25,25 41,25 25,41 41,41", "25,17 25,33 25,49 41,17", "41,17 41,33 41,49 25,17",
     "25,17 25,33 41,33 41,49", "41,17 41,33 25,33 25,49", "33,17 33,33 33,49 49,33"};
 
-// The preview's inner 82 x 82 pixels in the button face, with the settled block on each cell of the type
-// (none for -1).
+// The preview's inner 82 x 82 pixels, with the settled block on each cell of the type (none for -1).
 QImage preview(int type, QImage::Format format) {
     QImage img(82, 82, format);
     img.fill(QColor(0xef, 0xef, 0xef));
@@ -85,8 +81,7 @@ private Q_SLOTS:
         }
     }
 
-    // language, key, text, place: black bold text on turquoise, as wide and high as the text, centred over the
-    // play area, raised edges
+    // language, key, text, place: a raised box just around the text, centred over the play area
     void thePausePromptAndTheExitPrompt_data() {
         QTest::addColumn<QStringList>("row");
         rows({{"pause, English", "Eng", "p", " Pause... ", "46,159 68x18"},
