@@ -39,6 +39,7 @@ private Q_SLOTS:
                  {"default", kDefault, 0},
                  {"one character of the magic", QByteArray(kDefault).replace(12, 1, "X"), -2},
                  {"no zero after the magic", "###ZWEBSCO###", -2},
+                 {"empty", "", -2},
                  {"an eight-letter name", scoreFile(QStringList(nine) << "Abcdefgh 1"), 0},
                  {"a nine-letter name", scoreFile(QStringList(nine) << "Abcdefghi 1"), -3},
                  {"five digits", scoreFile(QStringList(nine) << "Ann 12345"), -4},
