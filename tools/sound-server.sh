@@ -29,6 +29,9 @@ sound_server_start() {
     sound_server_pids+=("${bus##*$'\n'}")
     pipewire >"$dir/server.log" 2>&1 &
     sound_server_pids+=($!)
+    # Its clients give up at once when the server is not yet listening.
+    local _
+    for _ in $(seq 200); do [ -S "$dir/run/pipewire-0" ] && break; sleep 0.1; done
     wireplumber >"$dir/session.log" 2>&1 &
     sound_server_pids+=($!)
     pipewire-pulse >"$dir/pulse.log" 2>&1 &

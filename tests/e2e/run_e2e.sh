@@ -117,12 +117,18 @@ ends() { for _ in $(seq 50); do kill -0 "$game" 2>/dev/null || break; sleep 0.1;
 # The actions, each from where the one before left the game. The key labelled Z (Y's place on a US keyboard,
 # for German) must leave a question waiting; after No, Esc asks again as the game goes on; Yes to the exit prompt
 # ends the game, so a close then asks nothing; Yes to the close question ends the program with status 0.
-arrows() { x0="$(figure_x)" && key Left Left && [ "$(figure_x)" = $((x0 - 32)) ] && key Right && [ "$(figure_x)" = $((x0 - 16)) ]; }
-P() { key $kp && [ "$(cyan)" -gt 300 ] && key $kp && [ "$(cyan)" = 0 ]; }
-exit-N() { key Escape $kz && [ "$(cyan)" -gt 300 ] && key $kn && [ "$(cyan)" = 0 ] && key Escape && [ "$(cyan)" -gt 300 ]; }
-exit-Y() { key $ky && [ "$(cyan)" = 0 ] && sleep 3 && wmctrl -c Clockwell && ends; }
-close-N() { wmctrl -c Clockwell && sleep 0.6 && [ "$(windows)" = 2 ] && key $kz $kn && [ "$(windows)" = 1 ] && kill -0 "$game"; }
-close-Y() { wmctrl -c Clockwell && sleep 0.6 && [ "$(windows)" = 2 ] && key $ky && ends; }
+at() { [ "$(figure_x)" = "$1" ]; }
+arrows() { x0="$(figure_x)" && key Left Left && waitfor 30 at $((x0 - 32)) && key Right && waitfor 30 at $((x0 - 16)); }
+# A key press animates its button for 200 ms and a second press within it is swallowed, as a click would be.
+key() { xdotool key --delay 60 "$@" && sleep 0.3; }
+boxed() { [ "$(cyan)" -gt 300 ]; }
+unboxed() { [ "$(cyan)" = 0 ]; }
+asks() { [ "$(windows)" = 2 ]; }
+P() { key $kp && waitfor 30 boxed && key $kp && waitfor 30 unboxed; }
+exit-N() { key Escape $kz && waitfor 30 boxed && key $kn && waitfor 30 unboxed && key Escape && waitfor 30 boxed; }
+exit-Y() { key $ky && waitfor 30 unboxed && sleep 3 && wmctrl -c Clockwell && ends; }
+close-N() { wmctrl -c Clockwell && waitfor 30 asks && key $kz $kn && waitfor 30 eval '! asks' && kill -0 "$game"; }
+close-Y() { wmctrl -c Clockwell && waitfor 30 asks && key $ky && ends; }
 check() { for a in "$@"; do "$a" && row+="$(printf ' %-7s' pass)" || { row+="$(printf ' %-7s' FAIL)" && status=1; }; done; }
 printf '###ZWEBCFG###\r\nSound>\r\nNo\r\nNext>\r\nYes\r\nLevel>\r\n0\r\nLanguage>\r\nEng\r\n' >"$work/zweb.cfg"
 status=0
@@ -133,7 +139,7 @@ for layout in us de ru 'ru(phonetic)' ua; do
   kp=33 kn=57 ky=29 kz=52 && [ "$layout" != de ] || ky=52 kz=29
   row="$(printf '%-13s' "$layout")"
   for actions in "arrows P exit-N exit-Y" "close-N close-Y"; do
-    start && key Return && sleep 1.5
+    start && key Return && sleep 1.5 # the intro's second, which ignores the keys
     check $actions
     kill "$game" 2>/dev/null && wait "$game" 2>/dev/null || true
   done
