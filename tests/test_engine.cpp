@@ -260,6 +260,10 @@ private Q_SLOTS:
         }
         QCOMPARE(blinks, QString("Reset/red Reset/hidden Reset/red Reset/hidden Reset/red Time/plain Time/plain "));
         QCOMPARE(int(f.speedup_secs), 7);
+        Rig kept; // the bottom row holds a block in its last column only: no Reset
+        QCOMPARE(kept.run("start; row 19 ....####; row 18 .......#; enter 0; set time_left 50; keys ^<_; until landed"),
+                 QString());
+        QCOMPARE(kept.f().Label_Time->caption() + " " + kept.show("lines time_left"), QString("Time 1 50"));
     }
 
     void eachKeyInEachPhase() {

@@ -180,6 +180,14 @@ private Q_SLOTS:
             QCOMPARE(rig.show("focus"), QString("play")); // the keys still play while both are open
             frmAbout *a = f.about_box;
             frmAbout1 *k = f.keys_box;
+            QStringList places;
+            for (const QWidget *w :
+                 std::initializer_list<const QWidget *>{a->picIcon, a->lblTitle, a->lbltit1, a->lblVersion, a->lblCpr,
+                                                        a->lbldescription, a->Lblcont, a->cmdOK}) {
+                places << QString("%1,%2 %3x%4").arg(w->x()).arg(w->y()).arg(w->width()).arg(w->height());
+            }
+            QCOMPARE(places.join("; "), QString("16,18 36x36; 61,16 99x16; 152,17 89x17; 61,38 155x15; 16,64 251x15; "
+                                                "16,88 249x166; 16,256 249x36; 96,322 84x23"));
             QCOMPARE(
                 words(a->width(), a->height(), a->pos() == f.pos(), k->width(), k->height(), k->Label1[6]->width(),
                       f.mnu_rus->isChecked(), f.mnu_eng->isChecked()), // the language menu marks the loaded one

@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Catches faults that only the real program shows: run from a folder of its own under a virtual display and a
-# window manager, it is played with real key presses, its screen is read, and it is closed as the window
-# manager closes windows, which must write the settings only when they changed. Then, with each keyboard layout
-# set by setxkbmap, keys pressed by X keycode (the layout decides the symbol) must act by their place; a layout ×
-# action table is printed. A missing tool or a display that will not start fails the run.
+# The real program under Xvfb and a window manager, played with real keys, its screen read, closed as the window
+# manager and the system close it; then each keyboard layout (setxkbmap), keys pressed by keycode, must act by their
+# place (a layout x action table). A missing tool or a display that will not start fails the run.
 #   run_e2e.sh path/to/clockwell assets-folder
 set -euo pipefail
 exe="$(realpath "$1")"

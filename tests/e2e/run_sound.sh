@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# The real program on PulseAudio, then PipeWire, started here with null sinks whose monitors are recorded while a
-# game is played with real keys: every clip called must be in the recording, in order, with silence between; a
-# server killed mid-game must leave the game playing and answering. A server that does not start fails the check.
+# The real program played on PulseAudio, then PipeWire, null sinks recorded: every clip called heard in order with
+# silence between; a server killed mid-game leaves the game answering. A server that does not start fails it.
 #   run_sound.sh path/to/clockwell assets-folder      (KEEP=1 keeps the recordings and logs in /tmp)
 set -euo pipefail
 exe="$(realpath "$1")" assets="$(realpath "$2")" here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# The real program on Qt's Wayland platform under Weston, whose X11 output runs in Xvfb so that XTEST clicks and
-# keys reach it: the desktop id as app_id, a fixed size, keys, both dialogs and the close question, each living
-# through a maximize and a restore from the title bar Qt draws (the compositor cuts off a client that ignores the
-# maximized size), and a clean end on a close. A missing tool or a compositor that does not start fails it.
+# The real program on Qt's Wayland platform under Weston, inside Xvfb so that XTEST reaches it: the app_id, a fixed
+# size, keys, both dialogs and the close question, each maximized and restored from the title bar Qt draws (a
+# client that ignores the maximized size is cut off), a clean end. A tool or compositor missing fails it.
 set -euo pipefail
 work="$(mktemp -d)" pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
@@ -33,9 +32,8 @@ key() { xdotool key --delay 80 "$@"; sleep 0.5; }
 click() { xdotool mousemove "$1" "$2" sleep 0.3 click 1 sleep 0.3 mousemove 799 599; sleep 1; }
 shot() { import -window root -crop 800x568+0+32 "$work/$1.png"; }
 pixels() { convert "$work/$1.png" rgb:- | md5sum; }
-# Runs a command that opens a window, then finds the new window's title bar: the first unbroken line of one colour
-# as long as the window's frame less its rounded corners (or longer, into a window below; the desktop is patterned)
-# whose right end no line of the screen before ended at. Qt's maximize button is 34 pixels left of that end.
+# Runs a command that opens a window and finds its title bar: the first one-colour line, at least the frame's width
+# less its round corners, ending where no line ended before. Qt's maximize button is 34 pixels left of that end.
 open_window() {
   shot a && "$@" && sleep 1.5 && shot b
   local surface

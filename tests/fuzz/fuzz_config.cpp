@@ -1,7 +1,5 @@
-// Any bytes as the settings file, read by the window's own reader. The settings must be values the game can
-// hold; a file read without a word must be one the program could have written and write back as a file that
-// reads the same; a refused file must say so in one message and be rewritten at exit, with the defaults when
-// it is called incorrect.
+// Any bytes as the settings file: values the game can hold; a file taken silently writes back reading the same; a
+// refused one says so in one message and is rewritten at exit, with the defaults when called incorrect.
 #include "form1.h"
 
 #include "platform/virtual_services.h"

@@ -1,6 +1,5 @@
-// Any bytes as a score file. What the reader accepts must be a table the game can hold (ten names of at most
-// 8 characters, scores 0..9999) that writes back as a file reading as the same table; what it refuses must
-// say why with one of its codes, before the tenth record.
+// Any bytes as a score file: a table taken (ten names of up to 8 characters, scores 0..9999) writes back reading
+// the same; a refused one says why with one of its codes, before the tenth record.
 #include "scores/score_format.h"
 
 #include <cstdio>
