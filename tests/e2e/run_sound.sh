@@ -6,12 +6,12 @@ set -euo pipefail
 exe="$(realpath "$1")" assets="$(realpath "$2")" here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/../../tools/sound-server.sh"
 work="$(mktemp -d)" pids=()
-export DISPLAY=":$((200 + RANDOM % 100))"
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 trap 'kill "${pids[@]}" 2>/dev/null; sound_server_stop; [ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
 fail() { echo "sound: FAIL: $*" && exit 1; }
-Xvfb "$DISPLAY" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 & pids+=($!)
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/display")" && [ "$DISPLAY" != ":" ] || fail "Xvfb did not start"
 openbox >/dev/null 2>&1 & pids+=($!)
 # The keys that place the figures of run 4, a word a figure (from the suites' computer player): 34 landings, seven
 # clearing rows. A pause comes before the 17th.

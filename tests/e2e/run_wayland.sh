@@ -11,18 +11,18 @@ fail() {
   echo "wayland: FAIL: $*" && exit 1
 }
 for tool in Xvfb weston xdotool import convert; do command -v "$tool" >/dev/null || fail "no $tool (tools/install-deps.sh)"; done
-export DISPLAY=":$((90 + RANDOM % 100))" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config"
+export XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config"
 mkdir -m 700 "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
-Xvfb "$DISPLAY" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 & pids+=($!)
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/display")" && [ "$DISPLAY" != ":" ] || fail "Xvfb did not start"
 # Weston's X11 output covers the screen, so screen and compositor coordinates agree.
 weston --backend=x11-backend.so --use-pixman --socket=cw --width=800 --height=600 --idle-time=0 >"$work/weston.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/cw" ] && break; sleep 0.1; done
 [ -S "$XDG_RUNTIME_DIR/cw" ] || { tail -20 "$work/weston.log"; fail "Weston did not start"; }
-# Weston follows the pointer's moves, not its place, and keeps its own pointer inside its output: a move across the
-# whole output puts both in the far corner, and from then on they agree.
+# Weston follows the pointer's moves, not its place: a move across the whole output makes both agree from then on.
 sleep 1 && xdotool mousemove 0 0 sleep 0.1 mousemove 799 599 sleep 0.3
 cp "$(realpath "$1")" "$work/clockwell"
 printf '###ZWEBCFG###\r\nSound>\r\nNo\r\nNext>\r\nYes\r\nLevel>\r\n0\r\nLanguage>\r\nEng\r\n' >"$work/zweb.cfg"
