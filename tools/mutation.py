@@ -3,6 +3,7 @@
 build tree incrementally, runs ctest, and counts the faults the suite catches.
 
   tools/mutation.py [--build DIR] [--draw N] [--count N] [--list] [--only TEXT] [--by-test]
+                    [--exclude REGEX] [--slow REGEX]
 
 Faults: a comparison or logic operator swapped (== !=, < <=, > >=, && ||),
 a binary + or - swapped, an integer constant one up or one down, true/false and
@@ -119,10 +120,14 @@ def build(build_dir):
     return run(["cmake", "--build", str(build_dir), "-j", str(os.cpu_count() or 2)], 1800) == 0
 
 
-def tests_pass(build_dir, timeout, exclude):
+def tests_pass(build_dir, timeout, exclude, slow=None):
+    """Whether every suite passes; the suites matching slow run only once all the others have passed."""
     cmd = ["ctest", "--test-dir", str(build_dir), "-j", str(os.cpu_count() or 2), "--stop-on-failure",
-           "--timeout", str(timeout)] + (["-E", exclude] if exclude else [])
-    return run(cmd, timeout * 4) == 0
+           "--timeout", str(timeout)]
+    left_out = "|".join(x for x in (exclude, slow) if x)
+    if run(cmd + (["-E", left_out] if left_out else []), timeout * 4) != 0:
+        return False
+    return not slow or run(cmd + ["-R", slow] + (["-E", exclude] if exclude else []), timeout * 4) == 0
 
 
 def failing_tests(build_dir, timeout, exclude):
@@ -162,6 +167,7 @@ def main():
     ap.add_argument("--list", action="store_true", help="print the sample and stop")
     ap.add_argument("--by-test", action="store_true", help="name the test functions that catch each mutant")
     ap.add_argument("--exclude", help="leave out the suites that match this ctest regex (the slow runs of the real program, say)")
+    ap.add_argument("--slow", help="run the suites that match this ctest regex only for the mutants the others miss")
     args = ap.parse_args()
     build_dir = Path(args.build).resolve()
 
@@ -176,7 +182,7 @@ def main():
         return 0
 
     os.environ.setdefault("QT_QPA_PLATFORM", "offscreen")
-    if not build(build_dir) or not tests_pass(build_dir, args.timeout, args.exclude):
+    if not build(build_dir) or not tests_pass(build_dir, args.timeout, args.exclude, args.slow):
         print("mutation: the unchanged sources do not build or do not pass their tests", file=sys.stderr)
         return 2
 
@@ -197,7 +203,7 @@ def main():
             if not build(build_dir):
                 result = "not compiled"
             elif (caught := failing_tests(build_dir, args.timeout, args.exclude) if args.by_test else
-                  (None if tests_pass(build_dir, args.timeout, args.exclude) else [])) is None:
+                  (None if tests_pass(build_dir, args.timeout, args.exclude, args.slow) else [])) is None:
                 result = "survived"
                 survivors.append(f"{rel}:{n + 1}: {line.strip()}   [{old} -> {new}]")
             else:

@@ -115,9 +115,6 @@ int charCodeOf(const QKeyEvent &event) {
         return -1;
     }
     const QChar ch = text.at(0);
-    if (ch.unicode() < 32) {
-        return ch.unicode();
-    }
     const int code = toCp1251(ch);
     return code < 0 ? 256 + (ch.unicode() & 0xFF) : code;
 }

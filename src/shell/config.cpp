@@ -111,7 +111,7 @@ std::optional<Integer> parse_level(const QString &line) {
     } else if (result.ec != std::errc()) {
         return Integer{0};
     }
-    const double value = mantissa_start > 0 && s[0] == '-' ? -magnitude : magnitude;
+    const double value = s[0] == '-' ? -magnitude : magnitude;
     if (!(std::fabs(value) < 1.0e6)) {
         return std::nullopt;
     }

@@ -104,8 +104,10 @@ const QColor kBlack(0, 0, 0);
 // rectangle of whole pixels rather than a pen: on a scaled screen a pen centred on the pixel's middle would
 // fall half a pixel off.
 void line(QPainter &p, const QColor &colour, int x1, int y1, int x2, int y2) {
-    p.fillRect(QRect(QPoint(x1, y1), QPoint(x2 - (x2 > x1) + (x2 < x1), y2 - (y2 > y1) + (y2 < y1))).normalized(),
-               colour);
+    // QRect::normalized() would drop a pixel at each end of a line drawn right to left or upwards.
+    const int xe = x2 - (x2 > x1) + (x2 < x1);
+    const int ye = y2 - (y2 > y1) + (y2 < y1);
+    p.fillRect(QRect(QPoint(std::min(x1, xe), std::min(y1, ye)), QPoint(std::max(x1, xe), std::max(y1, ye))), colour);
 }
 
 void paint_key(QPainter &p, frmAbout1::Key key, int width, int height);
