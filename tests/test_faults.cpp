@@ -31,11 +31,9 @@ QString child(const char *scenario, const QString &folder, const QProcessEnviron
     env.insert("CLOCKWELL_CHILD_FOLDER", folder);
     p.setProcessEnvironment(env);
     const QString self = QCoreApplication::applicationFilePath();
-    if (::geteuid() == 0 && QByteArray(scenario) == "readonly") {
-        p.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups", "--", self});
-    } else {
-        p.start(self, {});
-    }
+    ::geteuid() == 0 && QByteArray(scenario) == "readonly"
+        ? p.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups", "--", self})
+        : p.start(self, {});
     p.waitForFinished(60000);
     return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed() + QString(" (exit %1)").arg(p.exitCode());
 }
@@ -107,15 +105,14 @@ private Q_SLOTS:
             readonly(cfg_file("No", "No", "3"), someScores(), false),
             inplace(cfg_file("No", "No", "3"), someScores().replace(0, 1, "!"), false);
         QTemporaryDir empty, home;
+        const auto mode = [](const QString &path, int bits) {
+            return QFile::setPermissions(path, QFileDevice::Permissions(bits));
+        };
         for (const char *name : {"zweb.cfg", "zweb.sco"}) {
-            QVERIFY(QFile::setPermissions(readonly.path(name), QFileDevice::Permissions(0x4444)) &&
-                    QFile::setPermissions(inplace.path(name), QFileDevice::Permissions(0x6666)));
+            QVERIFY(mode(readonly.path(name), 0x4444) && mode(inplace.path(name), 0x6666));
         }
-        QVERIFY(QFile::setPermissions(locked.dir.path(), QFileDevice::Permissions(0x5555)) &&
-                QFile::setPermissions(readonly.dir.path(), QFileDevice::Permissions(0x7777)) &&
-                QFile::setPermissions(inplace.dir.path(), QFileDevice::Permissions(0x5555)) &&
-                QFile::setPermissions(empty.path(), QFileDevice::Permissions(0x5555)) &&
-                QFile::setPermissions(home.path(), QFileDevice::Permissions(0x7777)));
+        QVERIFY(mode(locked.dir.path(), 0x5555) && mode(readonly.dir.path(), 0x7777) &&
+                mode(inplace.dir.path(), 0x5555) && mode(empty.path(), 0x5555) && mode(home.path(), 0x7777));
         const auto inodes = [&] {
             QString out;
             for (const Rig *rig : {&locked, &readonly}) {
@@ -134,14 +131,12 @@ private Q_SLOTS:
         const QString games = prefix.filePath("games"), entry = "share/applications/org.example.Clockwell.desktop";
         QVERIFY(QDir(prefix.path()).mkpath("share/applications") && QDir(prefix.path()).mkpath("games") &&
                 QFile::copy(readonly.path("zweb.cfg"), games + "/zweb.cfg") &&
-                QFile(prefix.filePath(entry)).open(QIODevice::WriteOnly) &&
-                QFile::setPermissions(games, QFileDevice::Permissions(0x7777)));
+                QFile(prefix.filePath(entry)).open(QIODevice::WriteOnly) && mode(games, 0x7777));
         const QString out = child(
             "readonly",
             QStringList{locked.dir.path(), readonly.dir.path(), empty.path(), inplace.dir.path(), games}.join(':'),
             env);
-        QFile::setPermissions(locked.dir.path(), QFileDevice::Permissions(0x7755));
-        QFile::setPermissions(inplace.dir.path(), QFileDevice::Permissions(0x7755));
+        QVERIFY(mode(locked.dir.path(), 0x7755) && mode(inplace.dir.path(), 0x7755));
         const QString denied = error_text(EACCES),
                       saves = QString("48 %1|16 Error: Can't write File 'zweb.sco'|16 %1\n").arg(denied);
         QCOMPARE(out, saves + saves + "48 Incorrect file zweb.sco! Create new zweb.sco.\n1 1 1 (exit 0)");

@@ -35,9 +35,17 @@ class FormTest : public QObject {
     }
 
 private Q_SLOTS:
-    // Esc on a question must answer No, as its No button does; the text is shown as it is, not as markup.
-    void realMessageBoxes() {
+    // Esc on a question must answer No, as its No button does; the text is shown as it is, not as markup. A timer
+    // enabled before it has an interval must not fire: the window enables some before the load.
+    void realMessageBoxesAndTimers() {
         plat::RealServices real;
+        int fired = 0;
+        const auto timer = real.createTimer([&] { ++fired; });
+        timer->setEnabled(true);
+        QTest::qWait(30);
+        QCOMPARE(fired, 0);
+        timer->setInterval(5);
+        QTRY_VERIFY(fired > 2);
         QStringList seen;
         for (const int style : {48, 16, 36}) {
             // Esc on the box once it is up; a box that never comes fails after 5 s instead of hanging the suite

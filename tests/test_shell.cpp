@@ -200,6 +200,12 @@ private Q_SLOTS:
             QVERIFY(
                 text.startsWith(rus ? "  Clockwell от классического blockfall от" : "  Clockwell differs from the") &&
                 text.section('\n', 1).startsWith(rus ? "   Вы можете использовать" : "   The program is absolut"));
+            // The separators and the Drop keys' bracket: a pixel before, at and after the ends of each line.
+            QCOMPARE(pixels(a->grab().toImage(), "15,307 16,307 263,307 264,307") + " | " +
+                         pixels(k->grab().toImage(), "7,232 8,232 15,232 16,232 196,232 197,232 55,140 56,140 65,140 "
+                                                     "66,140 66,147 66,148 66,161 66,162 66,171 66,172 57,172 56,172"),
+                     QString("efefef ffffff ffffff efefef | efefef 808080 808080 ffffff ffffff efefef efefef 0 0 0 0 "
+                             "efefef efefef 0 0 0 0 efefef"));
             f.mnu_about_Click();
             QCOMPARE(f.about_box.data(), a);
             QStringList labels{k->windowTitle(),
@@ -216,6 +222,25 @@ private Q_SLOTS:
             QTest::keyClick(a, rus ? Qt::Key_Escape : Qt::Key_Return);
             QTest::keyClick(k, rus ? Qt::Key_Return : Qt::Key_Escape);
             QVERIFY(!a->isVisible() && !k->isVisible());
+        }
+    }
+
+    // Each arrow is the one pointing right, turned: symmetric about its axis, the mirror of its opposite. (Black and
+    // white: anti-aliasing may round a mirrored edge a level the other way.)
+    void theArrowKeysPointTheirWay() {
+        const auto arrow = [](frmAbout1::Key key, bool flip_x, bool flip_y, int turn = 0) { // the cap's face
+            return frmAbout1::keyPicture(key, 25, 25)
+                .copy(3, 3, 19, 19)
+                .mirrored(flip_x, flip_y)
+                .transformed(QTransform().rotate(turn))
+                .convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+        };
+        using K = frmAbout1::Key;
+        const QImage right = arrow(K::Right, false, false);
+        QVERIFY(count(right, QColor(0, 0, 0)) > 40);
+        for (const QImage &same : {arrow(K::Right, false, true), arrow(K::Left, true, false),
+                                   arrow(K::Up, false, false, 90), arrow(K::Down, false, true, 90)}) {
+            QCOMPARE(same, right);
         }
     }
 

@@ -4,32 +4,22 @@
 # place (a layout x action table). A missing tool or a display that will not start fails the run.
 #   run_e2e.sh path/to/clockwell assets-folder
 set -euo pipefail
-exe="$(realpath "$1")"
-assets="$2"
-for tool in Xvfb openbox wmctrl xdotool xwininfo import convert setxkbmap; do
-  command -v "$tool" >/dev/null || { echo "e2e: FAIL: $tool is missing (tools/install-deps.sh installs it)"; exit 1; }
-done
-work="$(mktemp -d)"
+exe="$(realpath "$1")" assets="$2" work="$(mktemp -d)" pids=()
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
 fail() {
   cp "$work/shot.png" /tmp/clockwell-e2e-fail.png 2>/dev/null && echo "e2e: screen kept in /tmp/clockwell-e2e-fail.png"
-  echo "e2e: FAIL: $*"
-  exit 1
+  echo "e2e: FAIL: $*" && exit 1
 }
+for tool in Xvfb openbox wmctrl xdotool xwininfo import convert setxkbmap; do
+  command -v "$tool" >/dev/null || fail "$tool is missing (tools/install-deps.sh installs it)"
+done
 # Tries a command every 0.1 s, up to $1 times: waits on a condition, never a fixed time.
-waitfor() {
-  local n="$1"
-  shift
-  for _ in $(seq "$n"); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
+waitfor() { for _ in $(seq "$1"); do "${@:2}" && return 0; sleep 0.1; done; return 1; }
 # A display number no other server holds: Xvfb picks it and writes it once it accepts clients.
 Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 & pids+=($!)
 waitfor 50 test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(cat "$work/display")"
-rm "$work/display"
+export DISPLAY=":$(cat "$work/display")" && rm "$work/display"
 openbox >/dev/null 2>&1 & pids+=($!)
 waitfor 50 wmctrl -m >/dev/null 2>&1 || fail "openbox did not start"
 cp "$exe" "$work/clockwell"
@@ -39,34 +29,23 @@ touch -d '2001-01-01' "$work/zweb.cfg"
 
 start() {
   "$work/clockwell" >>"$work/game.log" 2>&1 &
-  game=$!
-  pids+=("$game")
-  for _ in $(seq 100); do
-    win="$(xdotool search --onlyvisible --name '^Clockwell' 2>/dev/null | head -1 || true)" && [ -n "$win" ] && break
-    sleep 0.1
-  done
-  [ -n "$win" ] || fail "no window titled Clockwell appeared"
+  game=$! && pids+=("$game")
+  found() { win="$(xdotool search --onlyvisible --name '^Clockwell' 2>/dev/null | head -1)" && [ -n "$win" ]; }
+  waitfor 100 found || fail "no window titled Clockwell appeared"
   waitfor 50 sh -c "xwininfo -id $win | grep -q IsViewable" || fail "the window was never mapped"
   xdotool windowactivate --sync "$win" >/dev/null 2>&1 || xdotool windowfocus "$win"
   # The client area on the screen, wherever the window manager's frame has put it.
   read -r X Y W H <<<"$(xwininfo -id "$win" | sed -n 's/.*\(Absolute upper-left [XY]\|Width\|Height\): *//p' | tr '\n' ' ')"
-  px=$((X + 16))
-  py=$((Y + H - 353 + 1))
+  px=$((X + 16)) py=$((Y + H - 353 + 1))
   well="128x320+$((px + 16))+$py" # inside the walls
 }
+gone() { ! kill -0 "$game" 2>/dev/null; }
 # Closes the window as the window manager does; true once the program has ended within five seconds.
-close_window() {
-  wmctrl -c "Clockwell" || fail "the window manager found no window to close"
-  for _ in $(seq 50); do kill -0 "$game" 2>/dev/null || return 0; sleep 0.1; done
-  return 1
-}
+close_window() { wmctrl -c "Clockwell" || fail "the window manager found no window to close"; waitfor 50 gone; }
 key() { xdotool key --delay 60 "$@"; }
 rgb() { convert "$1" -format "%[fx:int(255*p{$2,$3}.r+.5)],%[fx:int(255*p{$2,$3}.g+.5)],%[fx:int(255*p{$2,$3}.b+.5)]" info:; }
 # True when the play area's pixel (x, y) now has this colour.
-shows() {
-  import -window root "$work/shot.png"
-  [ "$(rgb "$work/shot.png" $((px + $1)) $((py + $2)))" = "$3" ]
-}
+shows() { import -window root "$work/shot.png" && [ "$(rgb "$work/shot.png" $((px + $1)) $((py + $2)))" = "$3" ]; }
 wall="$(rgb "$assets/bmp/101.bmp" 2 8)"
 start
 [ "$W" = 314 ] && [ "$H" -ge 353 ] || fail "the window is ${W}x$H"
@@ -88,9 +67,8 @@ grep -q $'Sound>\r\nYes' "$work/zweb.cfg" || fail "the changed setting was not w
 # does: status 0, a changed setting saved, nothing left behind.
 ended() {
   kill "-$1" "$game"
-  waitfor 50 sh -c "! kill -0 $game 2>/dev/null" || { kill -9 "$game"; fail "$1 $2 left the program running"; }
-  wait "$game" && rc=0 || rc=$?
-  [ "$rc" = 0 ] || fail "$1 $2 ended the program with status $rc"
+  waitfor 50 gone || { kill -9 "$game"; fail "$1 $2 left the program running"; }
+  wait "$game" || fail "$1 $2 ended the program with status $?"
 }
 start
 key F2 Return
@@ -111,7 +89,7 @@ windows() { xdotool search --onlyvisible --name '^Clockwell' 2>/dev/null | wc -l
 shot() { import -window root "$work/shot.png" && convert "$work/shot.png" -crop "$well" +repage "$@"; }
 cyan() { shot -format %c histogram:info:- | sed -n 's/^ *\([0-9]*\):.*#00C8C8.*/\1/p' | grep . || echo 0; }
 figure_x() { shot -fill black -opaque '#808080' -trim -format %X info: | tr -d +; }
-ends() { for _ in $(seq 50); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done; ! kill -0 "$game" 2>/dev/null && wait "$game"; }
+ends() { waitfor 50 gone && wait "$game"; }
 # The actions, each from where the one before left the game. The key labelled Z (Y's place on a US keyboard,
 # for German) must leave a question waiting; after No, Esc asks again as the game goes on; Yes to the exit prompt
 # ends the game, so a close then asks nothing; Yes to the close question ends the program with status 0.

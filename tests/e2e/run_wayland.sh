@@ -83,8 +83,8 @@ maximize_and_restore shift "close question"
 key n && alive "on No to the close question" && key p
 click $((mx + mw - 11)) $((my + 15)) && key y
 for _ in $(seq 50); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done
-wait "$game" && rc=0 || rc=$?
-[ "$rc" = 0 ] || fail "the close ended the game with status $rc"
+! kill -0 "$game" 2>/dev/null || fail "Yes to the close question left the game running"
+wait "$game" || fail "the close ended the game with status $?"
 grep -q $'Next>\r\nNo' "$work/zweb.cfg" || fail "the changed setting was not saved"
 ! grep -qE 'wl_display@1\.error|fatal|Protocol error' "$work/protocol.log" || fail "a protocol error"
 grep -hE 'set_app_id|set_(min|max)_size' "$work/protocol.log" | sed 's/^\[ *[0-9.]*\] *-> /wayland: /' | sort -u

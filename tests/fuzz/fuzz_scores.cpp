@@ -19,20 +19,19 @@ void require(bool ok, const char *what) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const scores::Parsed p =
         scores::parse(QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
-    if (p.code != scores::kSound) {
-        require(p.code == scores::kBadMagic || p.code == scores::kLongName || p.code == scores::kBadScore,
-                "an unknown refusal");
-        require(p.records >= 0 && p.records < scores::kPlaces, "refused after reading all ten records");
+    if (p.code != 0) {
+        require(p.code == -2 || p.code == -3 || p.code == -4, "an unknown refusal");
+        require(p.records >= 0 && p.records < 10, "refused after reading all ten records");
         return 0;
     }
-    require(p.records == scores::kPlaces, "accepted with fewer than ten records");
-    for (std::size_t i = 0; i < static_cast<std::size_t>(scores::kPlaces); ++i) {
-        require(p.table.names[i].size() <= scores::kMaxNameBytes, "accepted a name of more than 8 characters");
-        require(p.table.values[i] >= 0 && p.table.values[i] <= scores::kMaxScore, "accepted a score past 0..9999");
+    require(p.records == 10, "accepted with fewer than ten records");
+    for (std::size_t i = 0; i < 10; ++i) {
+        require(p.table.names[i].size() <= 8, "accepted a name of more than 8 characters");
+        require(p.table.values[i] >= 0 && p.table.values[i] <= 9999, "accepted a score past 0..9999");
     }
     const QByteArray again = scores::format(p.table);
     const scores::Parsed q = scores::parse(again);
-    require(q.code == scores::kSound && q.table.names == p.table.names && q.table.values == p.table.values,
+    require(q.code == 0 && q.table.names == p.table.names && q.table.values == p.table.values,
             "a table read from a file does not come back the same");
     require(scores::format(q.table) == again, "writing the same table twice gave other bytes");
     return 0;

@@ -206,13 +206,10 @@ struct Rig {
     void wait(qint64 ms) { svc.advance(ms); }
     // Advances in steps of `step` ms until pred holds; false when max_ms passed first.
     template <typename P> bool until(P pred, qint64 max_ms, qint64 step = 5) {
-        for (qint64 t = 0; !pred(); t += step) {
-            if (t >= max_ms) {
-                return false;
-            }
+        for (qint64 t = 0; !pred() && t < max_ms; t += step) {
             svc.advance(step);
         }
-        return true;
+        return pred();
     }
 
     // Enter on the idle window, then the intro: the next gravity tick brings in the first figure.
