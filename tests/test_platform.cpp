@@ -180,14 +180,14 @@ private Q_SLOTS:
             QVERIFY(!plat::parseWav(b).has_value());
         }
         QByteArray padded = wav(8000, 1, 8, "a");
-        padded.insert(36, QByteArray("LIST\3\0\0\0xyz\0", 12)); // an odd chunk, padded to even
+        padded.insert(36, QByteArray("fmtx\3\0\0\0xyz\0", 12)); // an odd chunk, padded to even, not "fmt "
         QCOMPARE(plat::parseWav(padded)->samples, QByteArray("a"));
     }
 
-    // Any right conversion keeps silence and full scale, and the length the rates ask, whatever the device format.
+    // Any right conversion keeps silence, full scale and the length the rates ask; a mono device hears both channels.
     void clipsAreConvertedForTheDevice() {
         for (const auto &[bits, channels, zero, up, down] :
-             {std::tuple{8, 1, "\x80", "\xff", "\0"}, {16, 2, "\0\0", "\xff\x7f", "\0\x80"}}) {
+             {std::tuple{8, 1, "\x80", "\xff", "\0"}, {16, 2, "\xff\x7f\0\x80", "\xff\x7f\xff\x7f", "\0\x80\0\x80"}}) {
             for (const int rate : {8000, 16000, 4000}) {
                 for (const auto &[size, kind] :
                      {std::pair{1, QAudioFormat::UInt8}, {2, QAudioFormat::Int16}, {4, QAudioFormat::Float}}) {
@@ -196,7 +196,7 @@ private Q_SLOTS:
                     device.setChannelCount(3 - channels);
                     device.setSampleFormat(kind);
                     for (const auto &[sample, low] : {std::pair{zero, -0.01}, {up, 0.98}, {down, -1.01}}) {
-                        const QByteArray frame = QByteArray(sample, bits / 8).repeated(channels);
+                        const QByteArray frame(sample, bits / 8 * channels);
                         const QByteArray out = plat::convertClip({8000, channels, bits, frame.repeated(64)}, device);
                         QCOMPARE(out.size(), 64 * rate / 8000 * (3 - channels) * size);
                         for (qsizetype i = 0; i < out.size(); i += size) {
