@@ -179,7 +179,7 @@ private Q_SLOTS:
             rig.wait(20);
         }
         const plat::PictureBox &box = *rig.f().Picture2;
-        QCOMPARE(where(box) + QString(" %1").arg(ticks), row[2]);
+        QCOMPARE(places(Widgets{&box}) + QString(" %1").arg(ticks), row[2]);
         QVERIFY(raised(box) && count(box.image(), QColor(row[4])) > 150);
         QCOMPARE(pixels(box.image(), QString("%1,3").arg(box.image().width() / 2)), row[3]);
     }

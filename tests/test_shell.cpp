@@ -180,14 +180,14 @@ private Q_SLOTS:
             QCOMPARE(rig.show("focus"), QString("play")); // the keys still play while both are open
             frmAbout *a = f.about_box;
             frmAbout1 *k = f.keys_box;
-            QStringList places;
-            for (const QWidget *w :
-                 std::initializer_list<const QWidget *>{a->picIcon, a->lblTitle, a->lbltit1, a->lblVersion, a->lblCpr,
-                                                        a->lbldescription, a->Lblcont, a->cmdOK}) {
-                places << QString("%1,%2 %3x%4").arg(w->x()).arg(w->y()).arg(w->width()).arg(w->height());
-            }
-            QCOMPARE(places.join("; "), QString("16,18 36x36; 61,16 99x16; 152,17 89x17; 61,38 155x15; 16,64 251x15; "
-                                                "16,88 249x166; 16,256 249x36; 96,322 84x23"));
+            QCOMPARE(places(Widgets{a->picIcon, a->lblTitle, a->lbltit1, a->lblVersion, a->lblCpr, a->lbldescription,
+                                    a->Lblcont, a->cmdOK, k->lblTitle, k->cmdOK}),
+                     QString("16,18 36x36; 61,16 99x16; 152,17 89x17; 61,38 155x15; 16,64 251x15; 16,88 249x166; "
+                             "16,256 249x36; 96,322 84x23; 8,8 189x16; 60,248 84x23"));
+            QCOMPARE(places(k->keys) + " | " + places(k->Label1, 0),
+                     QString("27,32 23x26; 27,64 23x26; 27,96 23x26; 27,128 23x26; 8,160 44x26; 8,192 44x26; 116,32 "
+                             "23x24; 116,64 23x24; 116,96 23x24; 116,128 23x24; 116,160 23x24; 110,192 29x26 | 55,37; "
+                             "55,69; 55,102; 56,148; 56,190; 144,36; 144,60; 144,93; 144,132; 144,165; 144,197"));
             QCOMPARE(
                 words(a->width(), a->height(), a->pos() == f.pos(), k->width(), k->height(), k->Label1[6]->width(),
                       f.mnu_rus->isChecked(), f.mnu_eng->isChecked()), // the language menu marks the loaded one
@@ -251,15 +251,11 @@ private Q_SLOTS:
         rig.wait(10000); // the timers enabled before the load have no interval yet: none may fire
         QCOMPARE(f.game_on, kFalse);
         f.Form_Load();
-        QStringList places{QString("%1x%2").arg(f.client->width()).arg(f.client->height())};
-        for (const QWidget *w : std::initializer_list<const QWidget *>{
-                 f.Picture1, f.knopstart, f.knoppause, f.knopsound, f.knopnext, f.knopup, f.knopdown, f.Label_Lev,
-                 f.Label_lines, f.Label_Bon, f.Label_ln_num, f.Label_Bon_Num, f.Label_SCORE, f.Label_Time,
-                 f.Label_Score_Num, f.Label_Time_Num, f.Label_Next, f.Next_fig_win, f.Picture2}) {
-            places << QString("%1,%2 %3x%4").arg(w->x()).arg(w->y()).arg(w->width()).arg(w->height());
-        }
-        QCOMPARE(places.join("; "),
-                 QString("314x353; 16,1 160x336; 206,0 41x21; 262,0 41x21; 206,37 41x21; 262,37 41x21; "
+        QCOMPARE(places(Widgets{f.Picture1, f.knopstart, f.knoppause, f.knopsound, f.knopnext, f.knopup, f.knopdown,
+                                f.Label_Lev, f.Label_lines, f.Label_Bon, f.Label_ln_num, f.Label_Bon_Num, f.Label_SCORE,
+                                f.Label_Time, f.Label_Score_Num, f.Label_Time_Num, f.Label_Next, f.Next_fig_win,
+                                f.Picture2}),
+                 QString("16,1 160x336; 206,0 41x21; 262,0 41x21; 206,37 41x21; 262,37 41x21; "
                          "279,72 24x17; 279,90 24x17; 191,75 84x30; 188,124 52x16; 252,124 52x16; 188,145 52x22; "
                          "252,144 52x22; 188,172 52x16; 252,172 52x16; 188,192 52x22; 252,192 52x22; 198,231 96x16; "
                          "202,251 86x86; 32,192 89x41"));

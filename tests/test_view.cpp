@@ -98,7 +98,7 @@ private Q_SLOTS:
         Rig rig(cfg_file("No", "No", "0", qPrintable(row[0])));
         QCOMPARE(rig.run("start; enter 0; keys " + row[1]), QString());
         const plat::PictureBox &box = *rig.f().Picture2;
-        QCOMPARE(where(box), row[3]);
+        QCOMPARE(places(Widgets{&box}), row[3]);
         QVERIFY(std::abs(2 * box.outerLeft() + box.outerWidth() - 160) <= 1); // centred, a half pixel rounded
         QVERIFY(rig.show("box focus") == "shown box" && raised(box));
         const QImage img = box.image();
@@ -177,7 +177,7 @@ private Q_SLOTS:
         rig.f().show_scores(500, 1);
         QCOMPARE(rig.show("box focus"), QString("shown box"));
         const plat::PictureBox &box = *rig.f().Picture2;
-        QCOMPARE(where(box), QString("5,140 150x56"));
+        QCOMPARE(places(Widgets{&box}), QString("5,140 150x56"));
         const QImage img = box.image();
         // the frame, the title's band, the field's light edge and dark outline
         QCOMPARE(pixels(img, "75,0 0,30 149,30 75,55 3,3 145,10 3,19 5,30 140,30 11,28 139,46 30,37"),

@@ -74,9 +74,14 @@ inline void rows(const std::vector<QStringList> &table) {
         QTest::newRow(qPrintable(r[0])) << r.mid(1);
     }
 }
-// A box's place and size, "x,y wxh".
-inline QString where(const plat::PictureBox &b) {
-    return QString("%1,%2 %3x%4").arg(b.outerLeft()).arg(b.outerTop()).arg(b.outerWidth()).arg(b.outerHeight());
+// Where each widget is, "x,y wxh; ..." (with last 0, without the sizes: "x,y; ...").
+using Widgets = std::initializer_list<const QWidget *>;
+template <typename List> QString places(const List &widgets, int last = 1) {
+    QStringList out;
+    for (const QWidget *w : widgets) {
+        out << QString("%1,%2 %3x%4").arg(w->x()).arg(w->y()).arg(w->width()).arg(w->height()).section(' ', 0, last);
+    }
+    return out.join("; ");
 }
 // The raised frame of the message box: light on the top and left two pixels, dark on the right and bottom two.
 inline bool raised(const plat::PictureBox &b) {
