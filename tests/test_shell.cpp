@@ -225,19 +225,18 @@ private Q_SLOTS:
         }
     }
 
-    // Each arrow is the one pointing right, turned: symmetric about its axis, the mirror of its opposite. (Black and
-    // white: anti-aliasing may round a mirrored edge a level the other way.)
+    // Symbols in black; each arrow is the one pointing right, turned: symmetric about its axis, the mirror of its
+    // opposite. (Black and white: anti-aliasing may round a mirrored edge a level the other way.)
     void theArrowKeysPointTheirWay() {
         const auto arrow = [](frmAbout1::Key key, bool flip_x, bool flip_y, int turn = 0) { // the cap's face
-            return frmAbout1::keyPicture(key, 25, 25)
-                .copy(3, 3, 19, 19)
-                .mirrored(flip_x, flip_y)
-                .transformed(QTransform().rotate(turn))
+            const QImage face = frmAbout1::keyPicture(key, 25, 25).copy(3, 3, 19, 19).mirrored(flip_x, flip_y);
+            return face.transformed(QTransform().rotate(turn))
                 .convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
         };
         using K = frmAbout1::Key;
         const QImage right = arrow(K::Right, false, false);
-        QVERIFY(count(right, QColor(0, 0, 0)) > 40);
+        QVERIFY(count(right, Qt::black) > 40 &&
+                count(frmAbout1::keyPicture(K::P, 23, 24).copy(3, 3, 17, 18), Qt::black) > 8);
         for (const QImage &same : {arrow(K::Right, false, true), arrow(K::Left, true, false),
                                    arrow(K::Up, false, false, 90), arrow(K::Down, false, true, 90)}) {
             QCOMPARE(same, right);
