@@ -154,35 +154,6 @@ private Q_SLOTS:
                  QString());
         QCOMPARE(no.show("box play_on game_on"), QString("shown 0 -1"));
     }
-
-    // steps to the ending; language; where and how big it ends, after how many 20 ms ticks; background; text colour
-    void theEndMessagesOpenWithTheirTextColoursAndSize_data() {
-        QTest::addColumn<QStringList>("row");
-        const QString time = "start; enter 1; set time_left 1; until ending 1400", full = "overflow";
-        rows(
-            {{"the top ten, English", "set best 500; set tenth 1; quota", "Eng", "21,128 119x80 19", "c8c8", "#000000"},
-             {"the champion, English", "quota", "Eng", "21,128 119x80 19", "c86450", "#fafa00"},
-             {"the champion, Russian", "quota", "Rus", "15,137 131x62 16", "c86450", "#fafa00"},
-             {"level completed, Russian", "set best 9999; set tenth 9999; quota", "Rus", "18,137 125x62 16", "c8c8",
-              "#000000"},
-             {"the time over, English", time, "Eng", "24,146 112x44 14", "c8c8", "#000000"},
-             {"the time over, Russian", time, "Rus", "14,146 133x44 17", "c8c8", "#000000"},
-             {"the well full, English", full, "Eng", "26,146 109x44 14", "c8c8", "#000000"},
-             {"the well full, Russian", full, "Rus", "12,146 136x44 17", "c8c8", "#000000"}});
-    }
-    void theEndMessagesOpenWithTheirTextColoursAndSize() {
-        QFETCH(QStringList, row);
-        Rig rig(cfg_file("No", "No", "0", qPrintable(row[1])));
-        QCOMPARE(rig.run(row[0]), QString());
-        int ticks = 0;
-        for (; rig.f().open_win->enabled() && ticks < 100; ++ticks) {
-            rig.wait(20);
-        }
-        const plat::PictureBox &box = *rig.f().Picture2;
-        QCOMPARE(places(Widgets{&box}) + QString(" %1").arg(ticks), row[2]);
-        QVERIFY(raised(box) && count(box.image(), QColor(row[4])) > 150);
-        QCOMPARE(pixels(box.image(), QString("%1,3").arg(box.image().width() / 2)), row[3]);
-    }
 };
 
 QTEST_MAIN(FormTest)

@@ -24,8 +24,9 @@ QImage preview(int type, QImage::Format format) {
     return img;
 }
 
-// Text as a picture box prints it: the named face without smoothing or kerning, its top at (x, y).
-QImage printed(QImage img, const QString &family, int points, const QColor &ink, int x, int y, const QString &text) {
+// Text as a picture box prints it: the named face without smoothing or kerning, its top at (x, y), lines after a
+// CR LF at the left edge.
+QImage printed(QImage img, const QString &family, int points, const QColor &ink, int x, qreal y, const QString &text) {
     QFont font(family);
     font.setPointSize(points);
     font.setBold(true);
@@ -35,7 +36,11 @@ QImage printed(QImage img, const QString &family, int points, const QColor &ink,
     QPainter p(&img);
     p.setFont(font);
     p.setPen(ink);
-    p.drawText(QPointF(x, y + QFontMetricsF(font, &img).ascent()), text);
+    const QFontMetricsF fm(font, &img);
+    for (const QString &line : text.split("\r\n")) {
+        p.drawText(QPointF(std::exchange(x, 0), y + fm.ascent()), line);
+        y += fm.height();
+    }
     return img;
 }
 
@@ -85,27 +90,49 @@ private Q_SLOTS:
             QString("808080 808080 ffffff 808080 ffffff 404040 404040 dfdfdf 404040 dfdfdf dfdfdf"));
     }
 
-    // language, key, text, place: a raised box just around the text, centred over the play area
-    void thePausePromptAndTheExitPrompt_data() {
+    // steps, language, place and size once whole, after how many 20 ms ticks, back and text colour, where the text
+    // starts, the text (an end message's as the game holds it): a raised box just around it, centred over the well
+    void theMessagesOverThePlayArea_data() {
         QTest::addColumn<QStringList>("row");
-        rows({{"pause, English", "Eng", "p", " Pause... ", "46,159 68x18"},
-              {"pause, Russian", "Rus", "p", " Пауза... ", "47,159 67x18"},
-              {"exit, English", "Eng", "e", " Exit [Y/N]? ", "37,159 87x18"},
-              {"exit, Russian", "Rus", "e", " Выход [Y/N]? ", "24,159 113x18"}});
+        const QString time = "start; enter 1; set time_left 1; until ending 1400", full = "overflow";
+        const QString top = "set best 500; set tenth 1; quota", done = "set best 9999; set tenth 9999; quota";
+        rows({{"pause, English", "start; enter 0; keys p", "Eng", "46,159 68x18 0", "c8c8", "#000000", "2,0",
+               " Pause... "},
+              {"pause, Russian", "start; enter 0; keys p", "Rus", "47,159 67x18 0", "c8c8", "#000000", "2,0",
+               " Пауза... "},
+              {"exit, English", "start; enter 0; keys e", "Eng", "37,159 87x18 0", "c8c8", "#000000", "2,0",
+               " Exit [Y/N]? "},
+              {"exit, Russian", "start; enter 0; keys e", "Rus", "24,159 113x18 0", "c8c8", "#000000", "2,0",
+               " Выход [Y/N]? "},
+              {"the top ten, English", top, "Eng", "21,128 119x80 19", "c8c8", "#000000", "4,4"},
+              {"the champion, English", "quota", "Eng", "21,128 119x80 19", "c86450", "#fafa00", "4,4"},
+              {"the champion, Russian", "quota", "Rus", "15,137 131x62 16", "c86450", "#fafa00", "4,4"},
+              {"level completed, Russian", done, "Rus", "18,137 125x62 16", "c8c8", "#000000", "4,4"},
+              {"the time over, English", time, "Eng", "24,146 112x44 14", "c8c8", "#000000", "4,4"},
+              {"the time over, Russian", time, "Rus", "14,146 133x44 17", "c8c8", "#000000", "4,4"},
+              {"the well full, English", full, "Eng", "26,146 109x44 14", "c8c8", "#000000", "4,4"},
+              {"the well full, Russian", full, "Rus", "12,146 136x44 17", "c8c8", "#000000", "4,4"}});
     }
-    void thePausePromptAndTheExitPrompt() {
+    void theMessagesOverThePlayArea() {
         QFETCH(QStringList, row);
-        Rig rig(cfg_file("No", "No", "0", qPrintable(row[0])));
-        QCOMPARE(rig.run("start; enter 0; keys " + row[1]), QString());
+        Rig rig(cfg_file("No", "No", "0", qPrintable(row[1])));
+        QCOMPARE(rig.run(row[0]), QString());
+        int ticks = 0;
+        for (; rig.f().open_win->enabled() && ticks < 100; ++ticks) {
+            rig.wait(20);
+        }
         const plat::PictureBox &box = *rig.f().Picture2;
-        QCOMPARE(places(Widgets{&box}), row[3]);
-        QVERIFY(std::abs(2 * box.outerLeft() + box.outerWidth() - 160) <= 1); // centred, a half pixel rounded
+        QCOMPARE(places(Widgets{&box}) + QString(" %1").arg(ticks), row[2]);
+        QVERIFY(std::abs(2 * box.x() + box.width() - 160) <= 1); // centred, a half pixel rounded
         QVERIFY(rig.show("box focus") == "shown box" && raised(box));
         const QImage img = box.image();
         const QRect inside(2, 2, img.width() - 4, img.height() - 4); // within the 3-pixel edges
         QImage want(img.size(), img.format());
-        want.fill(QColor(0, 200, 200));
-        QVERIFY(img.copy(inside) == printed(want, "Liberation Sans", 12, Qt::black, 2, 0, row[2]).copy(inside));
+        want.fill(QColor(QRgb(row[3].toUInt(nullptr, 16))));
+        const int x = row[5].section(',', 0, 0).toInt(), y = row[5].section(',', 1).toInt();
+        QVERIFY(
+            img.copy(inside) ==
+            printed(want, "Liberation Sans", 12, QColor(row[4]), x, y, row.value(6, rig.f().msg_lines)).copy(inside));
     }
 
     // language, the two column titles, in yellow either side of the column rule at x = 95
