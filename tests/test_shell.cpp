@@ -225,8 +225,8 @@ private Q_SLOTS:
         }
     }
 
-    // Symbols in black; each arrow is the one pointing right, turned: symmetric about its axis, the mirror of its
-    // opposite. (Black and white: anti-aliasing may round a mirrored edge a level the other way.)
+    // Caps outlined in black, white above and left, grey below and right, symbols black; each arrow the right one
+    // turned, so mirror images (compared in black and white: anti-aliasing may round a mirrored edge either way).
     void theArrowKeysPointTheirWay() {
         const auto arrow = [](frmAbout1::Key key, bool flip_x, bool flip_y, int turn = 0) { // the cap's face
             const QImage face = frmAbout1::keyPicture(key, 25, 25).copy(3, 3, 19, 19).mirrored(flip_x, flip_y);
@@ -237,6 +237,9 @@ private Q_SLOTS:
         const QImage right = arrow(K::Right, false, false);
         QVERIFY(count(right, Qt::black) > 40 &&
                 count(frmAbout1::keyPicture(K::P, 23, 24).copy(3, 3, 17, 18), Qt::black) > 8);
+        QCOMPARE(
+            pixels(frmAbout1::keyPicture(K::P, 23, 24), "0,0 1,1 2,20 19,2 1,22 20,2 21,1 2,21 3,3 22,23 22,1 0,23"),
+            QString("0 ffffff ffffff ffffff 808080 808080 808080 808080 e1e5b0 0 0 0"));
         for (const QImage &same : {arrow(K::Right, false, true), arrow(K::Left, true, false),
                                    arrow(K::Up, false, false, 90), arrow(K::Down, false, true, 90)}) {
             QCOMPARE(same, right);
