@@ -347,15 +347,11 @@ private Q_SLOTS:
         QCOMPARE(rig.show("intro time_over msg_closed quit_pending need_fig play_on fall_interval time_left labels"),
                  QString("on 0 0 0 -1 -1 300 200 0/?/0/200"));
         QVERIFY(f.reset_blink == 0 && f.interval_step == 24);
-        QCOMPARE(rig.show("menus focus faces"), QString("off play 101122"));
-        rig.wait(995);
-        QCOMPARE(rig.show("game_on gravity countdown"), QString("0 off/300 off"));
-        rig.wait(5);
-        QCOMPARE(rig.show("game_on gravity countdown"), QString("-1 on/300 on"));
-        rig.wait(299);
-        QCOMPARE(rig.show("need_fig"), QString("-1"));
-        rig.wait(701);
-        QCOMPARE(rig.show("need_fig labels"), QString("0 0/?/0/199"));
+        rig.script({{"", "menus focus faces", "off play 101122"},
+                    {"wait 995", "game_on gravity countdown", "0 off/300 off"},
+                    {"wait 5", "game_on gravity countdown", "-1 on/300 on"},
+                    {"wait 299", "need_fig", "-1"},
+                    {"wait 701", "need_fig labels", "0 0/?/0/199"}});
     }
 };
 

@@ -36,11 +36,12 @@ class FormTest : public QObject {
 
 private Q_SLOTS:
     // Esc on a question must answer No, as its No button does; the text is shown as it is, not as markup. A timer
-    // enabled before it has an interval must not fire: the window enables some before the load.
+    // enabled before it has an interval must not fire (the window enables some before the load), nor one not enabled.
     void realMessageBoxesAndTimers() {
         plat::RealServices real;
         int fired = 0;
-        const auto timer = real.createTimer([&] { ++fired; });
+        const auto timer = real.createTimer([&] { ++fired; }), idle = real.createTimer([&] { fired += 100; });
+        idle->setInterval(5); // never enabled
         timer->setEnabled(true);
         QTest::qWait(30);
         QCOMPARE(fired, 0);

@@ -188,10 +188,11 @@ private Q_SLOTS:
                      QString("27,32 23x26; 27,64 23x26; 27,96 23x26; 27,128 23x26; 8,160 44x26; 8,192 44x26; 116,32 "
                              "23x24; 116,64 23x24; 116,96 23x24; 116,128 23x24; 116,160 23x24; 110,192 29x26 | 55,37; "
                              "55,69; 55,102; 56,148; 56,190; 144,36; 144,60; 144,93; 144,132; 144,165; 144,197"));
-            QCOMPARE(
-                words(a->width(), a->height(), a->pos() == f.pos(), k->width(), k->height(), k->Label1[6]->width(),
-                      f.mnu_rus->isChecked(), f.mnu_eng->isChecked()), // the language menu marks the loaded one
-                QString("281 357 1 207 283 %1").arg(rus ? "53 1 0" : "49 0 1")); // widened to its longest Russian word
+            QCOMPARE(words(a->width(), a->height(), a->pos() == f.pos(), a->lblTitle->font().pixelSize(),
+                           a->lbltit1->font().pixelSize(), k->width(), k->height(), k->Label1[6]->width(),
+                           f.mnu_rus->isChecked(), f.mnu_eng->isChecked()), // the language menu marks the loaded one
+                     QString("281 357 1 16 15 207 283 %1")
+                         .arg(rus ? "53 1 0" : "49 0 1")); // widened to its longest Russian word
             QCOMPARE(QStringList({a->windowTitle(), a->lblTitle->text(), a->lbltit1->text(), a->lblVersion->text()})
                          .join('|'),
                      rus ? QString("О Clockwell|Clockwell|for Windows|Версия 2.0")
@@ -201,11 +202,12 @@ private Q_SLOTS:
                 text.startsWith(rus ? "  Clockwell от классического blockfall от" : "  Clockwell differs from the") &&
                 text.section('\n', 1).startsWith(rus ? "   Вы можете использовать" : "   The program is absolut"));
             // The separators and the Drop keys' bracket: a pixel before, at and after the ends of each line.
-            QCOMPARE(pixels(a->grab().toImage(), "15,307 16,307 263,307 264,307") + " | " +
-                         pixels(k->grab().toImage(), "7,232 8,232 15,232 16,232 196,232 197,232 55,140 56,140 65,140 "
-                                                     "66,140 66,147 66,148 66,161 66,162 66,171 66,172 57,172 56,172"),
-                     QString("efefef ffffff ffffff efefef | efefef 808080 808080 ffffff ffffff efefef efefef 0 0 0 0 "
-                             "efefef efefef 0 0 0 0 efefef"));
+            QCOMPARE(
+                pixels(a->grab().toImage(), "15,307 16,307 263,307 264,307 100,306") + " | " +
+                    pixels(k->grab().toImage(), "7,232 8,232 15,232 16,232 196,232 197,232 55,140 56,140 65,140 "
+                                                "66,140 66,147 66,148 66,161 66,162 66,171 66,172 57,172 56,172"),
+                QString("efefef ffffff ffffff efefef efefef | efefef 808080 808080 ffffff ffffff efefef efefef 0 0 0 0 "
+                        "efefef efefef 0 0 0 0 efefef"));
             f.mnu_about_Click();
             QCOMPARE(f.about_box.data(), a);
             QStringList labels{k->windowTitle(),
