@@ -16,6 +16,7 @@ for tool in Xvfb openbox wmctrl xdotool xwininfo import convert setxkbmap; do
 done
 # Tries a command every 0.1 s, up to $1 times: waits on a condition, never a fixed time.
 waitfor() { for _ in $(seq "$1"); do "${@:2}" && return 0; sleep 0.1; done; return 1; }
+{ env -u DISPLAY "$exe" 2>&1 || true; } | grep -q 'needs a graphical desktop' || fail "no plain message without a display"
 # A display number no other server holds: Xvfb picks it and writes it once it accepts clients.
 Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 & pids+=($!)
 waitfor 50 test -s "$work/display" || fail "Xvfb did not start"
@@ -42,7 +43,8 @@ start() {
 gone() { ! kill -0 "$game" 2>/dev/null; }
 # Closes the window as the window manager does; true once the program has ended within five seconds.
 close_window() { wmctrl -c "Clockwell" || fail "the window manager found no window to close"; waitfor 50 gone; }
-key() { xdotool key --delay 60 "$@"; }
+# A key press animates its button for 200 ms and a second press within it is swallowed, as a click would be.
+key() { xdotool key --delay 60 "$@" && sleep 0.3; }
 rgb() { convert "$1" -format "%[fx:int(255*p{$2,$3}.r+.5)],%[fx:int(255*p{$2,$3}.g+.5)],%[fx:int(255*p{$2,$3}.b+.5)]" info:; }
 # True when the play area's pixel (x, y) now has this colour.
 shows() { import -window root "$work/shot.png" && [ "$(rgb "$work/shot.png" $((px + $1)) $((py + $2)))" = "$3" ]; }
@@ -95,8 +97,6 @@ ends() { waitfor 50 gone && wait "$game"; }
 # ends the game, so a close then asks nothing; Yes to the close question ends the program with status 0.
 at() { [ "$(figure_x)" = "$1" ]; }
 arrows() { x0="$(figure_x)" && key Left Left && waitfor 30 at $((x0 - 32)) && key Right && waitfor 30 at $((x0 - 16)); }
-# A key press animates its button for 200 ms and a second press within it is swallowed, as a click would be.
-key() { xdotool key --delay 60 "$@" && sleep 0.3; }
 boxed() { [ "$(cyan)" -gt 300 ]; }
 unboxed() { [ "$(cyan)" = 0 ]; }
 asks() { [ "$(windows)" = 2 ]; }
