@@ -26,8 +26,8 @@ void Form1::Form_Load() {
     snd_lines4 = plat::loadCustom(105);
     snd_close = plat::loadCustom(109);
 
-    for (int i = 0; i < 12; ++i) {
-        Block[static_cast<std::size_t>(i)] = plat::loadBitmap(101 + i);
+    for (std::size_t i = 0; i < Block.size(); ++i) {
+        Block[i] = plat::loadBitmap(101 + static_cast<int>(i));
     }
     cup[0] = plat::loadBitmap(129);
     cup[1] = plat::loadBitmap(130);
