@@ -41,3 +41,4 @@ fi
 QT_QPA_PLATFORM=offscreen "$b/bench_render"
 QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 "$b/bench_render"
 QT_QPA_PLATFORM=offscreen "$b/bench_game" --ticks "$ticks"
+"$b/bench_sound"

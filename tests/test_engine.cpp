@@ -60,39 +60,40 @@ private Q_SLOTS:
         }
     }
 
-    void turnsAtTheEdgesOfTheField() {
+    void turnsAtTheEdgesOfTheField_data() {
+        QTest::addColumn<QStringList>("row");
         // type, state, cells, a settled block's column on row 0 (or none), the cells after the turn (or none: refused)
-        const std::vector<std::array<const char *, 5>> cases = {
-            {"0", "0", "3,0 3,1 3,2 3,3", "", "1,2 2,2 3,2 4,2"},
-            {"0", "0", "1,0 1,1 1,2 1,3", "", ""},
-            {"0", "2", "6,4 6,3 6,2 6,1", "", "8,2 7,2 6,2 5,2"},
-            {"0", "2", "7,4 7,3 7,2 7,1", "", ""},
-            {"0", "1", "2,17 3,17 4,17 5,17", "", "4,19 4,18 4,17 4,16"},
-            {"0", "1", "2,18 3,18 4,18 5,18", "", ""},
-            {"0", "3", "6,2 5,2 4,2 3,2", "", "4,0 4,1 4,2 4,3"},
-            {"0", "3", "6,1 5,1 4,1 3,1", "", ""},
-            {"6", "0", "4,1 5,1 6,1 5,2", "5", ""},
-            {"6", "0", "4,1 5,1 6,1 5,2", "4", "5,2 5,1 5,0 6,1"}};
-        for (const auto &[type, state, before, blocker, after] : cases) {
-            const int t = QString(type).toInt(), s = QString(state).toInt();
-            for (const int v : {t + 101, t + 1}) { // falling, and right after entering (still settled values)
-                Rig rig;
-                Form &f = rig.f();
-                put(rig, t, s, before, v);
-                if (*blocker != 0) {
-                    f.well(QString(blocker).toInt(), 0) = 1;
-                }
-                const auto well = f.well.cells;
-                f.rotate();
-                const bool refused = *after == 0;
-                QCOMPARE(rig.cells() + QString(" %1").arg(f.fig[1]),
-                         QString("%1 %2").arg(refused ? before : after).arg(refused ? s : (s + 1) % 4));
-                if (refused && *blocker == 0) {
-                    QVERIFY(f.well.cells == well); // refused by the bounds: every cell keeps what it held
-                } else {
-                    for (std::size_t i = 0; i < 4; ++i) {
-                        QCOMPARE(f.well(f.fig[4 + i], f.fig[8 + i]), Integer(t + 101));
-                    }
+        rows({{"I at the left wall", "0", "0", "3,0 3,1 3,2 3,3", "", "1,2 2,2 3,2 4,2"},
+              {"I too near the left wall", "0", "0", "1,0 1,1 1,2 1,3", "", ""},
+              {"I at the right wall", "0", "2", "6,4 6,3 6,2 6,1", "", "8,2 7,2 6,2 5,2"},
+              {"I too near the right wall", "0", "2", "7,4 7,3 7,2 7,1", "", ""},
+              {"I at the floor", "0", "1", "2,17 3,17 4,17 5,17", "", "4,19 4,18 4,17 4,16"},
+              {"I too near the floor", "0", "1", "2,18 3,18 4,18 5,18", "", ""},
+              {"I at the top", "0", "3", "6,2 5,2 4,2 3,2", "", "4,0 4,1 4,2 4,3"},
+              {"I too near the top", "0", "3", "6,1 5,1 4,1 3,1", "", ""},
+              {"T under a block", "6", "0", "4,1 5,1 6,1 5,2", "5", ""},
+              {"T beside a block", "6", "0", "4,1 5,1 6,1 5,2", "4", "5,2 5,1 5,0 6,1"}});
+    }
+    void turnsAtTheEdgesOfTheField() {
+        QFETCH(QStringList, row);
+        const int t = row[0].toInt(), s = row[1].toInt();
+        const QString &before = row[2], &blocker = row[3], &after = row[4];
+        for (const int v : {t + 101, t + 1}) { // falling, and right after entering (still settled values)
+            Rig rig;
+            Form &f = rig.f();
+            put(rig, t, s, before, v);
+            if (!blocker.isEmpty()) {
+                f.well(blocker.toInt(), 0) = 1;
+            }
+            const auto well = f.well.cells;
+            f.rotate();
+            QCOMPARE(rig.cells() + QString(" %1").arg(f.fig[1]),
+                     QString("%1 %2").arg(after.isEmpty() ? before : after).arg(after.isEmpty() ? s : (s + 1) % 4));
+            if (after.isEmpty() && blocker.isEmpty()) {
+                QVERIFY(f.well.cells == well); // refused by the bounds: every cell keeps what it held
+            } else {
+                for (std::size_t i = 0; i < 4; ++i) {
+                    QCOMPARE(f.well(f.fig[4 + i], f.fig[8 + i]), Integer(t + 101));
                 }
             }
         }
@@ -147,29 +148,32 @@ private Q_SLOTS:
         QVERIFY(run(4000, 20) == run(4000, 20) && run(4000, 20) != run(4001, 20)); // started from the second of the day
     }
 
+    void landingsCountRowsPointsAndClips_data() {
+        QTest::addColumn<QStringList>("row");
+        rows({{"no row", "0", "7 20 x/?/x/200 101"},
+              {"one row", "1", "8 21 8/?/21/200 102"},
+              {"two rows", "2", "9 23 9/?/23/200 103"},
+              {"three rows", "3", "10 26 10/?/26/200 104"},
+              {"four rows", "4", "11 32 11/?/32/200 105"}});
+    }
     void landingsCountRowsPointsAndClips() {
-        for (const auto &[rows, after] : {std::pair{0, "7 20 x/?/x/200 101"},
-                                          {1, "8 21 8/?/21/200 102"},
-                                          {2, "9 23 9/?/23/200 103"},
-                                          {3, "10 26 10/?/26/200 104"},
-                                          {4, "11 32 11/?/32/200 105"}}) {
-            Rig rig(cfg_file("Yes"));
-            Form &f = rig.f();
-            QCOMPARE(rig.run("start; set lines 7; set score 20; row 19 #.######"), QString()); // row 19 stays: no Reset
-            f.Label_ln_num->setCaption("x");
-            f.Label_Score_Num->setCaption("x");
-            for (int y = 18; y > 18 - rows; --y) {
-                rig.row(y, ".#######");
-            }
-            QCOMPARE(rig.run("land 0 <<<_"), QString());
-            QCOMPARE(rig.show("lines score labels") + QString(" %1").arg(clip(rig)), QString(after));
-            QCOMPARE(rig.run("set next_fig 1; wait 300"), QString()); // the next tick brings the next, one row down
-            QCOMPARE(rig.cells() + " " + rig.show("input_locked"), QString("4,1 5,1 4,2 5,2 0"));
+        QFETCH(QStringList, row);
+        Rig rig(cfg_file("Yes"));
+        Form &f = rig.f();
+        QCOMPARE(rig.run("start; set lines 7; set score 20; row 19 #.######"), QString()); // row 19 stays: no Reset
+        f.Label_ln_num->setCaption("x");
+        f.Label_Score_Num->setCaption("x");
+        for (int y = 18; y > 18 - row[0].toInt(); --y) {
+            rig.row(y, ".#######");
         }
+        QCOMPARE(rig.run("land 0 <<<_"), QString());
+        QCOMPARE(rig.show("lines score labels") + QString(" %1").arg(clip(rig)), row[1]);
+        QCOMPARE(rig.run("set next_fig 1; wait 300"), QString()); // the next tick brings the next, one row down
+        QCOMPARE(rig.cells() + " " + rig.show("input_locked"), QString("4,1 5,1 4,2 5,2 0"));
     }
 
     // The three endings: their message in each language, clip, end code, timers, the Pause button, the focus.
-    void theEndingsOfAGame() {
+    void theEndingsOfAGame_data() {
         const QString champion = " Congratulate! \r\n   You are the\r\n    champion!\r\n   Press Esc...  ";
         const QString top = " Congratulate! \r\n    You are in\r\n    the top ten\r\n   Press Esc... ";
         const QString done = "       Level \r\n    completed \r\n   Press Esc... ";
@@ -177,32 +181,37 @@ private Q_SLOTS:
         const QString rtop = " Поздравляем! \r\n   Вы в десятке\r\n    сильнейших\r\n    Жмите Esc... ";
         const QString rdone = "     Уровень\r\n      пройдён\r\n    Жмите Esc... ";
         const QString quota = "start; set lines 49; row 19 .#######; row 18 ..######; enter 0; set time_left 100; ";
+        QTest::addColumn<QStringList>("row");
         // steps; the English and the Russian message; score, end code, clip, bonus (with 100 s left it is 180)
-        const std::vector<std::tuple<QString, QString, QString, const char *>> cases = {
-            {"overflow", " You are fail! \r\n  Press Esc... ", " Вы проиграли! \r\n    Жмите Esc... ", "0 3 108 ?"},
-            {"start; enter 1; set time_left 1; until ending 1400", " Time is over! \r\n  Press Esc... ",
-             " Время вышло! \r\n    Жмите Esc... ", "0 2 106 ?"},
-            {quota + "set best 180; keys <<<_; until ending", champion, rchampion, "181 1 110 180"},
-            {quota + "set best 181; keys <<<_; until ending", top, rtop, "181 1 107 180"},
-            {quota + "set best 900; set tenth 181; keys <<<_; until ending", done, rdone, "181 4 111 180"},
-            {quota + "set score 9900; set best 9999; set tenth 9999; keys <<<_; until ending", done, rdone,
-             "9999 4 111 180"},
-            // the countdown has just reached 0: the quota wins, and with no time left there is no bonus
-            {quota + "set time_left 0; set time_over -1; keys <<<_; until ending", champion, rchampion, "1 1 110 0"},
-            // the last row also empties the well: Reset first, then the bonus of the full 200 s (k = 5: 400)
-            {"start; set lines 49; set best 9000; set tenth 9000; row 19 ####....; enter 0; set time_left 30; "
-             "keys ^>>>_; until ending",
-             done, rdone, "401 4 111 400"}};
-        for (const auto &[steps, english, russian, after] : cases) {
-            for (const bool rus : {false, true}) {
-                Rig rig(cfg_file("Yes", "No", "0", rus ? "Rus" : "Eng"));
-                QCOMPARE(rig.run(steps), QString());
-                QCOMPARE(rig.f().msg_lines, rus ? russian : english);
-                QCOMPARE(rig.show("score end_code") + QString(" %1 ").arg(clip(rig)) + rig.f().Label_Bon_Num->caption(),
-                         QString(after));
-                QCOMPARE(rig.show("gravity countdown wait wait_step focus faces"),
-                         QString("off/300 off on 0 box 220122"));
-            }
+        rows({{"overflow", "overflow", " You are fail! \r\n  Press Esc... ", " Вы проиграли! \r\n    Жмите Esc... ",
+               "0 3 108 ?"},
+              {"time over", "start; enter 1; set time_left 1; until ending 1400", " Time is over! \r\n  Press Esc... ",
+               " Время вышло! \r\n    Жмите Esc... ", "0 2 106 ?"},
+              {"champion", quota + "set best 180; keys <<<_; until ending", champion, rchampion, "181 1 110 180"},
+              {"top ten", quota + "set best 181; keys <<<_; until ending", top, rtop, "181 1 107 180"},
+              {"level done", quota + "set best 900; set tenth 181; keys <<<_; until ending", done, rdone,
+               "181 4 111 180"},
+              {"level done at the top score",
+               quota + "set score 9900; set best 9999; set tenth 9999; keys <<<_; until ending", done, rdone,
+               "9999 4 111 180"},
+              // the countdown has just reached 0: the quota wins, and with no time left there is no bonus
+              {"quota as the time ends", quota + "set time_left 0; set time_over -1; keys <<<_; until ending", champion,
+               rchampion, "1 1 110 0"},
+              // the last row also empties the well: Reset first, then the bonus of the full 200 s (k = 5: 400)
+              {"quota with a Reset",
+               "start; set lines 49; set best 9000; set tenth 9000; row 19 ####....; enter 0; set time_left 30; "
+               "keys ^>>>_; until ending",
+               done, rdone, "401 4 111 400"}});
+    }
+    void theEndingsOfAGame() {
+        QFETCH(QStringList, row);
+        for (const bool rus : {false, true}) {
+            Rig rig(cfg_file("Yes", "No", "0", rus ? "Rus" : "Eng"));
+            QCOMPARE(rig.run(row[0]), QString());
+            QCOMPARE(rig.f().msg_lines, row[rus ? 2 : 1]);
+            QCOMPARE(rig.show("score end_code") + QString(" %1 ").arg(clip(rig)) + rig.f().Label_Bon_Num->caption(),
+                     row[3]);
+            QCOMPARE(rig.show("gravity countdown wait wait_step focus faces"), QString("off/300 off on 0 box 220122"));
         }
     }
 
@@ -266,37 +275,38 @@ private Q_SLOTS:
         QCOMPARE(kept.f().Label_Time->caption() + " " + kept.show("lines time_left"), QString("Time 1 50"));
     }
 
-    void eachKeyInEachPhase() {
-        const std::array<const char *, 12> keys = {"<", ">", "^", "_", "v", "p", "e", "r", "2", "3", "+", "-"};
-        // the phase's steps; what each key of the list above does there
-        for (const auto &[steps, effects] :
-             {std::pair{"wait 250", "- - - - - - - start next sound level level"},
-              {"wait 250; keys r; wait 300", "- - - - - - - - next sound - -"},
-              {"start; enter 0", "move move turn drop drop pause exit - next sound - -"},
-              {"start; land 0 _", "- - - - - - - - - - - -"},
+    void eachKeyInEachPhase_data() {
+        QTest::addColumn<QStringList>("row");
+        // the phase's steps; what each key of "< > ^ _ v p e r 2 3 + -" does there
+        rows({{"intro", "wait 250", "- - - - - - - start next sound level level"},
+              {"start delay", "wait 250; keys r; wait 300", "- - - - - - - - next sound - -"},
+              {"falling", "start; enter 0", "move move turn drop drop pause exit - next sound - -"},
+              {"landed", "start; land 0 _", "- - - - - - - - - - - -"},
               // after Esc on a pause box and the pause ended, the figure obeys as before
-              {"start; enter 0; keys p; wait 250; keys e; wait 250; keys p",
+              {"after a pause", "start; enter 0; keys p; wait 250; keys e; wait 250; keys p",
                "move move turn drop drop pause exit - next sound - -"},
               // reading "the keys while a game ends": its message acknowledged, the blocks bursting
-              {"overflow; until grown; keys e; wait 150", "- - - - - - - - next sound - -"}}) {
-            for (std::size_t k = 0; k < keys.size(); ++k) {
-                Rig rig;
-                Form &f = rig.f();
-                QCOMPARE(rig.run(steps), QString());
-                const QString cells = rig.cells(), before = rig.show("next_on sound_on level intro");
-                const Integer state = f.fig[1];
-                rig.keys(keys[k]);
-                const QStringList was = before.split(' '), now = rig.show("next_on sound_on level intro").split(' ');
-                QString seen = QString(rig.cells() != cells && f.fig[1] == state ? "move+" : "") +
-                               (f.fig[1] != state ? "turn+" : "") + (f.drop_req == 1 ? "drop+" : "") +
-                               (f.Picture2->shown() && f.play_on != 0 ? "pause+" : "") +
-                               (f.Picture2->shown() && f.play_on == 0 ? "exit+" : "") +
-                               (now[3] != was[3] ? "start+" : "") + (now[0] != was[0] ? "next+" : "") +
-                               (now[1] != was[1] ? "sound+" : "") + (now[2] != was[2] ? "level+" : "");
-                seen.chop(1);
-                QCOMPARE(QString(keys[k]) + " " + (seen.isEmpty() ? "-" : seen),
-                         QString(keys[k]) + " " + QString(effects).section(' ', int(k), int(k)));
-            }
+              {"ending", "overflow; until grown; keys e; wait 150", "- - - - - - - - next sound - -"}});
+    }
+    void eachKeyInEachPhase() {
+        QFETCH(QStringList, row);
+        const QStringList keys = QString("< > ^ _ v p e r 2 3 + -").split(' ');
+        for (qsizetype k = 0; k < keys.size(); ++k) {
+            Rig rig;
+            Form &f = rig.f();
+            QCOMPARE(rig.run(row[0]), QString());
+            const QString cells = rig.cells(), before = rig.show("next_on sound_on level intro");
+            const Integer state = f.fig[1];
+            rig.keys(qPrintable(keys[k]));
+            const QStringList was = before.split(' '), now = rig.show("next_on sound_on level intro").split(' ');
+            QString seen = QString(rig.cells() != cells && f.fig[1] == state ? "move+" : "") +
+                           (f.fig[1] != state ? "turn+" : "") + (f.drop_req == 1 ? "drop+" : "") +
+                           (f.Picture2->shown() && f.play_on != 0 ? "pause+" : "") +
+                           (f.Picture2->shown() && f.play_on == 0 ? "exit+" : "") + (now[3] != was[3] ? "start+" : "") +
+                           (now[0] != was[0] ? "next+" : "") + (now[1] != was[1] ? "sound+" : "") +
+                           (now[2] != was[2] ? "level+" : "");
+            seen.chop(1);
+            QCOMPARE(keys[k] + " " + (seen.isEmpty() ? "-" : seen), keys[k] + " " + row[1].section(' ', k, k));
         }
     }
 

@@ -33,24 +33,30 @@ class FormTest : public QObject {
     }
 
 private Q_SLOTS:
-    void theCheckOfEveryRecord() {
+    void theCheckOfEveryRecord_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("code");
         const QStringList ten(10, "Ann 12"), nine(9, "Ann 1");
-        for (const auto &[name, file, code] : std::vector<std::tuple<const char *, QByteArray, int>>{
-                 {"default", kDefault, 0},
-                 {"one character of the magic", QByteArray(kDefault).replace(12, 1, "X"), -2},
-                 {"no zero after the magic", "###ZWEBSCO###", -2},
-                 {"empty", "", -2},
-                 {"an eight-letter name", scoreFile(QStringList(nine) << "Abcdefgh 1"), 0},
-                 {"a nine-letter name", scoreFile(QStringList(nine) << "Abcdefghi 1"), -3},
-                 {"five digits", scoreFile(QStringList(nine) << "Ann 12345"), -4},
-                 {"nine records", scoreFile(nine), -3},
-                 {"the last 0x0A missing", scoreFile(ten).chopped(1), -4},
-                 {"bytes after the tenth", scoreFile(ten) + bytes("junk\0\0\1\1\1\1\1\1\n"), 0}}) {
-            Rig rig;
-            rig.write("zweb.sco", file);
-            QCOMPARE(QString("%1: %2").arg(name).arg(rig.f().check_score_file()),
-                     QString("%1: %2").arg(name).arg(code));
-        }
+        QTest::newRow("default") << kDefault << 0;
+        QTest::newRow("one character of the magic") << QByteArray(kDefault).replace(12, 1, "X") << -2;
+        QTest::newRow("no zero after the magic") << QByteArray("###ZWEBSCO###") << -2;
+        QTest::newRow("empty") << QByteArray() << -2;
+        QTest::newRow("an eight-letter name") << scoreFile(QStringList(nine) << "Abcdefgh 1") << 0;
+        QTest::newRow("a nine-letter name") << scoreFile(QStringList(nine) << "Abcdefghi 1") << -3;
+        QTest::newRow("five digits") << scoreFile(QStringList(nine) << "Ann 12345") << -4;
+        QTest::newRow("nine records") << scoreFile(nine) << -3;
+        QTest::newRow("the last 0x0A missing") << scoreFile(ten).chopped(1) << -4;
+        QTest::newRow("bytes after the tenth") << scoreFile(ten) + bytes("junk\0\0\1\1\1\1\1\1\n") << 0;
+    }
+    void theCheckOfEveryRecord() {
+        QFETCH(QByteArray, file);
+        QFETCH(int, code);
+        Rig rig;
+        rig.write("zweb.sco", file);
+        QCOMPARE(int(rig.f().check_score_file()), code);
+    }
+
+    void digitsAreReadAndWrittenAsValues() {
         // Every byte before the 0x0A is a digit, one above 9 too; reading "a score past 9,999": it stays at 9,999.
         const scores::Parsed p = scores::parse(bytes("###ZWEBSCO###\0Bob\0\1\2\0\n\xc6\xb8\0\n\0\0\n\0\x0b\n\0\1\x0c\n"
                                                      "\0\x63\x63\x63\x63\n") +
@@ -59,9 +65,6 @@ private Q_SLOTS:
                        p.table.names[2].size(), p.table.values[2], p.table.values[3], p.table.values[4],
                        p.table.values[5]),
                  QString("0 Bob 120 Жё 0 0 0 11 22 9999"));
-    }
-
-    void theWriterWritesDigitsAsValues() {
         std::array<std::int16_t, 10> values{120, 9999, 0, 5, 0, 0, 0, 0, 0, 0};
         std::array<QString, 10> names{"Bob", "Жё№", "", "........"};
         QCOMPARE(scores::format(values, names), bytes("###ZWEBSCO###\0Bob\0\1\2\0\n\xc6\xb8\xb9\0\t\t\t\t\n\0\0\n"
@@ -79,25 +82,28 @@ private Q_SLOTS:
         QCOMPARE(read.said().join("") + table(read.f()).section('|', 0, 2), QString("Ann:500|Bob:0|........:0"));
     }
 
-    void aNewScoreGoesBelowItsEquals() {
+    void aNewScoreGoesBelowItsEquals_data() {
+        QTest::addColumn<QStringList>("row");
         // the table; the score, the place it takes, the table after and its names (shifted down, the place's kept)
         const char *some = "50 40 30 20 10 9 8 7 6 5";
-        for (const auto &[before, after] : {std::pair{"0 0 0 0 0 0 0 0 0 0", "1 0 1 0 0 0 0 0 0 0 0 0 aabcdefghi"},
-                                            {some, "5 -1 50 40 30 20 10 9 8 7 6 5 abcdefghij"},
-                                            {some, "6 9 50 40 30 20 10 9 8 7 6 6 abcdefghij"},
-                                            {some, "50 1 50 50 40 30 20 10 9 8 7 6 abbcdefghi"},
-                                            {some, "51 0 51 50 40 30 20 10 9 8 7 6 aabcdefghi"}}) {
-            std::array<std::int16_t, 10> values{};
-            std::array<QString, 10> names{"a", "b", "c", "d", "e", "f", "g", "h", "i", "j"};
-            const QStringList b = QString(before).split(' ');
-            std::transform(b.begin(), b.end(), values.begin(), [](const QString &v) { return v.toShort(); });
-            const auto score = QString(after).section(' ', 0, 0).toShort();
-            QString got = words(score, scores::place(score, values, names));
-            for (const std::int16_t v : values) {
-                got += " " + QString::number(v);
-            }
-            QCOMPARE(got + " " + QStringList(names.begin(), names.end()).join(""), QString(after));
+        rows({{"into an empty table", "0 0 0 0 0 0 0 0 0 0", "1 0 1 0 0 0 0 0 0 0 0 0 aabcdefghi"},
+              {"equal to the tenth", some, "5 -1 50 40 30 20 10 9 8 7 6 5 abcdefghij"},
+              {"above the tenth", some, "6 9 50 40 30 20 10 9 8 7 6 6 abcdefghij"},
+              {"equal to the best", some, "50 1 50 50 40 30 20 10 9 8 7 6 abbcdefghi"},
+              {"a new best", some, "51 0 51 50 40 30 20 10 9 8 7 6 aabcdefghi"}});
+    }
+    void aNewScoreGoesBelowItsEquals() {
+        QFETCH(QStringList, row);
+        std::array<std::int16_t, 10> values{};
+        std::array<QString, 10> names{"a", "b", "c", "d", "e", "f", "g", "h", "i", "j"};
+        const QStringList b = row[0].split(' ');
+        std::transform(b.begin(), b.end(), values.begin(), [](const QString &v) { return v.toShort(); });
+        const auto score = row[1].section(' ', 0, 0).toShort();
+        QString got = words(score, scores::place(score, values, names));
+        for (const std::int16_t v : values) {
+            got += " " + QString::number(v);
         }
+        QCOMPARE(got + " " + QStringList(names.begin(), names.end()).join(""), row[1]);
     }
 
     void theTableInThePlayArea() {

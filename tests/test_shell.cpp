@@ -170,62 +170,63 @@ private Q_SLOTS:
     }
 
     // About asked for again while open must be the same box, not a second one.
+    void theHelpBoxesInBothLanguages_data() {
+        QTest::addColumn<bool>("rus");
+        QTest::newRow("English") << false;
+        QTest::newRow("Russian") << true;
+    }
     void theHelpBoxesInBothLanguages() {
-        for (const bool rus : {true, false}) {
-            Rig rig(cfg_file("No", "No", "0", rus ? "Rus" : "Eng"));
-            Form &f = rig.f();
-            f.move(40, 30);
-            f.mnu_about_Click();
-            f.Ctrls_Click();
-            QCOMPARE(rig.show("focus"), QString("play")); // the keys still play while both are open
-            frmAbout *a = f.about_box;
-            frmAbout1 *k = f.keys_box;
-            QCOMPARE(places(Widgets{a->picIcon, a->lblTitle, a->lbltit1, a->lblVersion, a->lblCpr, a->lbldescription,
-                                    a->Lblcont, a->cmdOK, k->lblTitle, k->cmdOK}),
-                     QString("16,18 36x36; 61,16 99x16; 152,17 89x17; 61,38 155x15; 16,64 251x15; 16,88 249x166; "
-                             "16,256 249x36; 96,322 84x23; 8,8 189x16; 60,248 84x23"));
-            QCOMPARE(places(k->keys) + " | " + places(k->Label1, 0),
-                     QString("27,32 23x26; 27,64 23x26; 27,96 23x26; 27,128 23x26; 8,160 44x26; 8,192 44x26; 116,32 "
-                             "23x24; 116,64 23x24; 116,96 23x24; 116,128 23x24; 116,160 23x24; 110,192 29x26 | 55,37; "
-                             "55,69; 55,102; 56,148; 56,190; 144,36; 144,60; 144,93; 144,132; 144,165; 144,197"));
-            QCOMPARE(words(a->width(), a->height(), a->pos() == f.pos(), a->lblTitle->font().pixelSize(),
-                           a->lbltit1->font().pixelSize(), a->picIcon->pixmap().width(), k->width(), k->height(),
-                           k->Label1[6]->width(), f.mnu_rus->isChecked(),
-                           f.mnu_eng->isChecked()), // the language menu marks the loaded one
-                     QString("281 357 1 16 15 32 207 283 %1")
-                         .arg(rus ? "53 1 0" : "49 0 1")); // widened to its longest Russian word
-            QCOMPARE(QStringList({a->windowTitle(), a->lblTitle->text(), a->lbltit1->text(), a->lblVersion->text()})
-                         .join('|'),
-                     rus ? QString("О Clockwell|Clockwell|for Windows|Версия 2.0")
-                         : QString("About Clockwell|Clockwell|for Windows|Version 2.0"));
-            const QString text = a->lbldescription->text();
-            QVERIFY(
-                text.startsWith(rus ? "  Clockwell от классического blockfall от" : "  Clockwell differs from the") &&
+        QFETCH(bool, rus);
+        Rig rig(cfg_file("No", "No", "0", rus ? "Rus" : "Eng"));
+        Form &f = rig.f();
+        f.move(40, 30);
+        f.mnu_about_Click();
+        f.Ctrls_Click();
+        QCOMPARE(rig.show("focus"), QString("play")); // the keys still play while both are open
+        frmAbout *a = f.about_box;
+        frmAbout1 *k = f.keys_box;
+        QCOMPARE(places(Widgets{a->picIcon, a->lblTitle, a->lbltit1, a->lblVersion, a->lblCpr, a->lbldescription,
+                                a->Lblcont, a->cmdOK, k->lblTitle, k->cmdOK}),
+                 QString("16,18 36x36; 61,16 99x16; 152,17 89x17; 61,38 155x15; 16,64 251x15; 16,88 249x166; "
+                         "16,256 249x36; 96,322 84x23; 8,8 189x16; 60,248 84x23"));
+        QCOMPARE(places(k->keys) + " | " + places(k->Label1, 0),
+                 QString("27,32 23x26; 27,64 23x26; 27,96 23x26; 27,128 23x26; 8,160 44x26; 8,192 44x26; 116,32 "
+                         "23x24; 116,64 23x24; 116,96 23x24; 116,128 23x24; 116,160 23x24; 110,192 29x26 | 55,37; "
+                         "55,69; 55,102; 56,148; 56,190; 144,36; 144,60; 144,93; 144,132; 144,165; 144,197"));
+        QCOMPARE(words(a->width(), a->height(), a->pos() == f.pos(), a->lblTitle->font().pixelSize(),
+                       a->lbltit1->font().pixelSize(), a->picIcon->pixmap().width(), k->width(), k->height(),
+                       k->Label1[6]->width(), f.mnu_rus->isChecked(),
+                       f.mnu_eng->isChecked()), // the language menu marks the loaded one
+                 QString("281 357 1 16 15 32 207 283 %1")
+                     .arg(rus ? "53 1 0" : "49 0 1")); // widened to its longest Russian word
+        QCOMPARE(
+            QStringList({a->windowTitle(), a->lblTitle->text(), a->lbltit1->text(), a->lblVersion->text()}).join('|'),
+            rus ? QString("О Clockwell|Clockwell|for Windows|Версия 2.0")
+                : QString("About Clockwell|Clockwell|for Windows|Version 2.0"));
+        const QString text = a->lbldescription->text();
+        QVERIFY(text.startsWith(rus ? "  Clockwell от классического blockfall от" : "  Clockwell differs from the") &&
                 text.section('\n', 1).startsWith(rus ? "   Вы можете использовать" : "   The program is absolut"));
-            // The separators and the Drop keys' bracket: a pixel before, at and after the ends of each line.
-            QCOMPARE(
-                pixels(a->grab().toImage(), "15,307 16,307 263,307 264,307 100,306") + " | " +
-                    pixels(k->grab().toImage(), "7,232 8,232 15,232 16,232 196,232 197,232 55,140 56,140 65,140 "
-                                                "66,140 66,147 66,148 66,161 66,162 66,171 66,172 57,172 56,172"),
-                QString("efefef ffffff ffffff efefef efefef | efefef 808080 808080 ffffff ffffff efefef efefef 0 0 0 0 "
-                        "efefef efefef 0 0 0 0 efefef"));
-            f.mnu_about_Click();
-            QCOMPARE(f.about_box.data(), a);
-            QStringList labels{k->windowTitle(),
-                               k->lblTitle->text() + QString::number(k->lblTitle->font().pixelSize())};
-            for (const QLabel *l : k->Label1) {
-                labels << QString(l->text()).replace('\n', ' ');
-            }
-            QCOMPARE(labels.join('|'),
-                     rus ? QString("Clockwell: yпр. клавиши|Управляющие клавиши:15|Влево|Вправо|Вращать|"
-                                   "Уронить|Пуск игры|Пауза|Следущ. Вкл/Выкл|Звук Вкл/Выкл|Уровень+|"
-                                   "Уровень-|Выход")
-                         : QString("Clockwell: control keys|Control keys:15|Left|Right|Rotate|Drop|"
-                                   "Start game|Pause|Next On/Off|Sound On/Off|Level+|Level-|Exit"));
-            QTest::keyClick(a, rus ? Qt::Key_Escape : Qt::Key_Return);
-            QTest::keyClick(k, rus ? Qt::Key_Return : Qt::Key_Escape);
-            QVERIFY(!a->isVisible() && !k->isVisible());
+        // The separators and the Drop keys' bracket: a pixel before, at and after the ends of each line.
+        QCOMPARE(
+            pixels(a->grab().toImage(), "15,307 16,307 263,307 264,307 100,306") + " | " +
+                pixels(k->grab().toImage(), "7,232 8,232 15,232 16,232 196,232 197,232 55,140 56,140 65,140 "
+                                            "66,140 66,147 66,148 66,161 66,162 66,171 66,172 57,172 56,172"),
+            QString("efefef ffffff ffffff efefef efefef | efefef 808080 808080 ffffff ffffff efefef efefef 0 0 0 0 "
+                    "efefef efefef 0 0 0 0 efefef"));
+        f.mnu_about_Click();
+        QCOMPARE(f.about_box.data(), a);
+        QStringList labels{k->windowTitle(), k->lblTitle->text() + QString::number(k->lblTitle->font().pixelSize())};
+        for (const QLabel *l : k->Label1) {
+            labels << QString(l->text()).replace('\n', ' ');
         }
+        QCOMPARE(labels.join('|'), rus ? QString("Clockwell: yпр. клавиши|Управляющие клавиши:15|Влево|Вправо|Вращать|"
+                                                 "Уронить|Пуск игры|Пауза|Следущ. Вкл/Выкл|Звук Вкл/Выкл|Уровень+|"
+                                                 "Уровень-|Выход")
+                                       : QString("Clockwell: control keys|Control keys:15|Left|Right|Rotate|Drop|"
+                                                 "Start game|Pause|Next On/Off|Sound On/Off|Level+|Level-|Exit"));
+        QTest::keyClick(a, rus ? Qt::Key_Escape : Qt::Key_Return);
+        QTest::keyClick(k, rus ? Qt::Key_Return : Qt::Key_Escape);
+        QVERIFY(!a->isVisible() && !k->isVisible());
     }
 
     // Caps outlined in black, white above and left, grey below and right, symbols black; each arrow the right one
@@ -240,9 +241,9 @@ private Q_SLOTS:
         const QImage right = arrow(K::Right, false, false);
         QVERIFY(count(right, Qt::black) > 40 &&
                 count(frmAbout1::keyPicture(K::P, 23, 24).copy(3, 3, 17, 18), Qt::black) > 8);
-        QCOMPARE(
-            pixels(frmAbout1::keyPicture(K::P, 23, 24), "0,0 1,1 2,20 19,2 1,22 20,2 21,1 2,21 3,3 22,23 22,1 0,23"),
-            QString("0 ffffff ffffff ffffff 808080 808080 808080 808080 e1e5b0 0 0 0"));
+        QCOMPARE(pixels(frmAbout1::keyPicture(K::P, 23, 24),
+                        "0,0 1,1 1,12 2,20 19,2 1,22 20,2 21,1 2,21 3,3 22,23 22,1 0,23"),
+                 QString("0 ffffff ffffff ffffff ffffff 808080 808080 808080 808080 e1e5b0 0 0 0"));
         for (const QImage &same : {arrow(K::Right, false, true), arrow(K::Left, true, false),
                                    arrow(K::Up, false, false, 90), arrow(K::Down, false, true, 90)}) {
             QCOMPARE(same, right);

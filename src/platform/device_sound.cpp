@@ -115,7 +115,7 @@ private:
     static constexpr int kRetireMs = 2000;
 
     static int clipMs(const PcmClip &clip) {
-        return static_cast<int>(clip.samples.size() * 1000 / (qsizetype{clip.rate} * clip.channels * (clip.bits / 8)));
+        return static_cast<int>(clip.samples.size() * 1000 / (clip.rate * clip.frameBytes()));
     }
 
     bool open() {
@@ -276,8 +276,7 @@ std::optional<PcmClip> parseWav(const QByteArray &wav) {
     if (!have_format || data_at < 0) {
         return std::nullopt;
     }
-    const qsizetype frame_bytes = static_cast<qsizetype>(clip.channels) * (clip.bits / 8);
-    data_size -= data_size % frame_bytes;
+    data_size -= data_size % clip.frameBytes();
     if (data_size <= 0) {
         return std::nullopt;
     }
@@ -305,10 +304,7 @@ QByteArray convertClip(const PcmClip &clip, const QAudioFormat &target) {
         clip.channels <= 0) {
         return {};
     }
-    const qsizetype in_frames = clip.samples.size() / (static_cast<qsizetype>(clip.channels) * (clip.bits / 8));
-    if (in_frames <= 0) {
-        return {};
-    }
+    const qsizetype in_frames = clip.samples.size() / clip.frameBytes();
     const qint64 out_frames = (static_cast<qint64>(in_frames) * out_rate + clip.rate - 1) / clip.rate;
     QByteArray out(static_cast<qsizetype>(out_frames * out_channels * out_bytes), Qt::Uninitialized);
     char *w = out.data();

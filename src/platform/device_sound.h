@@ -15,6 +15,7 @@ struct PcmClip {
     int channels = 0;
     int bits = 0; // 8 (unsigned) or 16 (signed)
     QByteArray samples;
+    [[nodiscard]] qsizetype frameBytes() const { return qsizetype{channels} * (bits / 8); }
 };
 
 // nullopt for anything but an uncompressed 8- or 16-bit PCM image.

@@ -104,7 +104,7 @@ inline QString error_text(int err) {
     return QString("Error %1: %2").arg(err).arg(words.count(err) != 0 ? words.at(err) : "(no words written here)");
 }
 
-// Real files, failing by rule: op 's', 'r' or 'w' on a path ending in `file` gives errno `err`; op 'e' deletes
+// Real files, failing by rule: op 's' or 'w' on a path ending in `file` gives errno `err`; op 'e' deletes
 // the file right after it was seen to exist, as another program might.
 class FakeDisk : public plat::PosixFileSystem {
 public:
@@ -127,9 +127,6 @@ public:
     }
     plat::FileResult<qint64> size(const QString &p) override {
         return hit('s', p) > 0 ? decltype(size(p)){std::nullopt, plat::errorFromErrno(hit('s', p))} : Posix::size(p);
-    }
-    plat::FileResult<QByteArray> readAll(const QString &p) override {
-        return hit('r', p) > 0 ? decltype(readAll(p)){{}, plat::errorFromErrno(hit('r', p))} : Posix::readAll(p);
     }
     std::optional<plat::FileError> writeAll(const QString &p, const QByteArray &b) override {
         ++writes;
