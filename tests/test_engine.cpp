@@ -61,7 +61,6 @@ private Q_SLOTS:
     }
 
     void turnsAtTheEdgesOfTheField_data() {
-        QTest::addColumn<QStringList>("row");
         // type, state, cells, a settled block's column on row 0 (or none), the cells after the turn (or none: refused)
         rows({{"I at the left wall", "0", "0", "3,0 3,1 3,2 3,3", "", "1,2 2,2 3,2 4,2"},
               {"I too near the left wall", "0", "0", "1,0 1,1 1,2 1,3", "", ""},
@@ -149,7 +148,6 @@ private Q_SLOTS:
     }
 
     void landingsCountRowsPointsAndClips_data() {
-        QTest::addColumn<QStringList>("row");
         rows({{"no row", "0", "7 20 x/?/x/200 101"},
               {"one row", "1", "8 21 8/?/21/200 102"},
               {"two rows", "2", "9 23 9/?/23/200 103"},
@@ -181,7 +179,6 @@ private Q_SLOTS:
         const QString rtop = " Поздравляем! \r\n   Вы в десятке\r\n    сильнейших\r\n    Жмите Esc... ";
         const QString rdone = "     Уровень\r\n      пройдён\r\n    Жмите Esc... ";
         const QString quota = "start; set lines 49; row 19 .#######; row 18 ..######; enter 0; set time_left 100; ";
-        QTest::addColumn<QStringList>("row");
         // steps; the English and the Russian message; score, end code, clip, bonus (with 100 s left it is 180)
         rows({{"overflow", "overflow", " You are fail! \r\n  Press Esc... ", " Вы проиграли! \r\n    Жмите Esc... ",
                "0 3 108 ?"},
@@ -276,7 +273,6 @@ private Q_SLOTS:
     }
 
     void eachKeyInEachPhase_data() {
-        QTest::addColumn<QStringList>("row");
         // the phase's steps; what each key of "< > ^ _ v p e r 2 3 + -" does there
         rows({{"intro", "wait 250", "- - - - - - - start next sound level level"},
               {"start delay", "wait 250; keys r; wait 300", "- - - - - - - - next sound - -"},

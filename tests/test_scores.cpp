@@ -83,7 +83,6 @@ private Q_SLOTS:
     }
 
     void aNewScoreGoesBelowItsEquals_data() {
-        QTest::addColumn<QStringList>("row");
         // the table; the score, the place it takes, the table after and its names (shifted down, the place's kept)
         const char *some = "50 40 30 20 10 9 8 7 6 5";
         rows({{"into an empty table", "0 0 0 0 0 0 0 0 0 0", "1 0 1 0 0 0 0 0 0 0 0 0 aabcdefghi"},

@@ -52,7 +52,6 @@ class FormTest : public QObject {
 private Q_SLOTS:
     // config's Next, steps, whether the next figure is then shown (the falling one is of type 2)
     void thePreviewShowsTheNextFigureOnlyWhenOnAndInAGame_data() {
-        QTest::addColumn<QStringList>("row");
         rows({{"on, in play", "Yes", "start; enter 2", "shown"},
               {"off, in play", "No", "start; enter 2", "blank"},
               {"F2 on in play", "No", "start; enter 2; keys 2", "shown"},
@@ -93,7 +92,6 @@ private Q_SLOTS:
     // steps, language, place and size once whole, after how many 20 ms ticks, back and text colour, where the text
     // starts, the text (an end message's as the game holds it): a raised box just around it, centred over the well
     void theMessagesOverThePlayArea_data() {
-        QTest::addColumn<QStringList>("row");
         const QString time = "start; enter 1; set time_left 1; until ending 1400", full = "overflow";
         const QString top = "set best 500; set tenth 1; quota", done = "set best 9999; set tenth 9999; quota";
         rows({{"pause, English", "start; enter 0; keys p", "Eng", "46,159 68x18 0", "c8c8", "#000000", "2,0",
@@ -124,9 +122,14 @@ private Q_SLOTS:
         const plat::PictureBox &box = *rig.f().Picture2;
         QCOMPARE(places(Widgets{&box}) + QString(" %1").arg(ticks), row[2]);
         QVERIFY(std::abs(2 * box.x() + box.width() - 160) <= 1); // centred, a half pixel rounded
-        QVERIFY(rig.show("box focus") == "shown box" && raised(box));
+        QCOMPARE(rig.show("box focus"), QString("shown box"));
         const QImage img = box.image();
-        const QRect inside(2, 2, img.width() - 4, img.height() - 4); // within the 3-pixel edges
+        const int w = img.width(), h = img.height(); // raised: light on the top and left two pixels, dark opposite
+        QCOMPARE(pixels(img, QString::asprintf("%d,0 %d,1 0,%d 1,%d %d,%d %d,%d %d,%d %d,%d %d,0 0,%d 2,2", w / 2,
+                                               w / 2, h / 2, h / 2, w - 1, h / 2, w - 2, h / 2, w / 2, h - 1, w / 2,
+                                               h - 2, w - 1, h - 1)),
+                 "c0c0c0 c0c0c0 c0c0c0 c0c0c0 808080 808080 808080 808080 808080 808080 " + row[3]);
+        const QRect inside(2, 2, w - 4, h - 4); // within the 3-pixel edges
         QImage want(img.size(), img.format());
         want.fill(QColor(QRgb(row[3].toUInt(nullptr, 16))));
         const int x = row[5].section(',', 0, 0).toInt(), y = row[5].section(',', 1).toInt();
@@ -136,10 +139,7 @@ private Q_SLOTS:
     }
 
     // language, the two column titles, in yellow either side of the column rule at x = 95
-    void theScoreTableHeading_data() {
-        QTest::addColumn<QStringList>("row");
-        rows({{"English", "Eng", "Name", "Score"}, {"Russian", "Rus", "Имя", "Счёт"}});
-    }
+    void theScoreTableHeading_data() { rows({{"English", "Eng", "Name", "Score"}, {"Russian", "Rus", "Имя", "Счёт"}}); }
     void theScoreTableHeading() {
         QFETCH(QStringList, row);
         Rig rig(cfg_file("No", "No", "0", qPrintable(row[0])));
@@ -155,7 +155,6 @@ private Q_SLOTS:
 
     // level, the second of each change of the gravity interval in the first 200 s and the new interval
     void theSpeedUpsOfTheFirst200Seconds_data() {
-        QTest::addColumn<QStringList>("row");
         rows({{"level 1", "0", "40:276 80:252 120:228 160:204 200:180"},
               {"level 2", "1", "80:276 160:252"},
               {"level 5", "4", "200:276"},
@@ -177,7 +176,6 @@ private Q_SLOTS:
 
     // steps, then lines, bonus, score and time as the ending leaves them once the table is back
     void theNumbersAfterEachEnding_data() {
-        QTest::addColumn<QStringList>("row");
         rows({{"the well full", "overflow; keys e", "0/?/0/200"},
               {"the time over", "start; enter 1; set time_left 1; until ending 1400; keys e", "0/?/0/0"},
               {"the quota",
@@ -194,10 +192,7 @@ private Q_SLOTS:
     }
 
     // language, title: the name box's place, frame, title band and title, and the empty field
-    void theNameBox_data() {
-        QTest::addColumn<QStringList>("row");
-        rows({{"English", "Eng", "Your Name"}, {"Russian", "Rus", "Ваше Имя"}});
-    }
+    void theNameBox_data() { rows({{"English", "Eng", "Your Name"}, {"Russian", "Rus", "Ваше Имя"}}); }
     void theNameBox() {
         QFETCH(QStringList, row);
         Rig rig(cfg_file("No", "No", "0", qPrintable(row[0])));

@@ -68,8 +68,9 @@ inline int count(const QImage &img, const QColor &colour, QRect r = {}) {
     return n;
 }
 
-// Named rows of a data-driven test: each the row's name, then its fields, fetched as QFETCH(QStringList, row).
+// The table of a data-driven test: each row its name, then its fields, fetched as QFETCH(QStringList, row).
 inline void rows(const std::vector<QStringList> &table) {
+    QTest::addColumn<QStringList>("row");
     for (const QStringList &r : table) {
         QTest::newRow(qPrintable(r[0])) << r.mid(1);
     }
@@ -82,15 +83,6 @@ template <typename List> QString places(const List &widgets, int last = 1) {
         out << QString("%1,%2 %3x%4").arg(w->x()).arg(w->y()).arg(w->width()).arg(w->height()).section(' ', 0, last);
     }
     return out.join("; ");
-}
-// The raised frame of the message box: light on the top and left two pixels, dark on the right and bottom two.
-inline bool raised(const plat::PictureBox &b) {
-    const int w = b.image().width(), h = b.image().height();
-    const plat::Rgb light = plat::rgb(192, 192, 192), dark = plat::rgb(128, 128, 128);
-    const auto px = [&](int x, int y) { return b.pixel(x, y); };
-    return px(w / 2, 0) == light && px(w / 2, 1) == light && px(0, h / 2) == light && px(1, h / 2) == light &&
-           px(w - 1, h / 2) == dark && px(w - 2, h / 2) == dark && px(w / 2, h - 1) == dark &&
-           px(w / 2, h - 2) == dark && px(w - 1, 0) == dark && px(0, h - 1) == dark && px(2, 2) != light;
 }
 
 // "Error N: text" with the C library's words for the errors the suites meet.
