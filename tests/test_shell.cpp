@@ -79,8 +79,8 @@ private Q_SLOTS:
         rig.script({{"", "faces press", "020100 off"},
                     {"click up; click up; keys +-r", "level faces press intro", "0 020110 on off"},  // held 200 ms
                     {"click sound; click next", "sound_on next_on faces changed", "0 -1 021010 -1"}, // switches never
-                    {"wait 200", "faces press", "021000 off"},
-                    {"click down; wait 200; click down", "level faces", "13 021001"},
+                    {"wait 200; click next", "faces press", "021100 off"},
+                    {"click next; click down; wait 200; click down", "level faces", "13 021001"},
                     {"wait 200; click pause", "faces press box", "021000 off hidden"}, // greyed: nothing
                     {"click start", "faces intro", "101022 on"},
                     {"wait 200", "faces", "201022"}, // Start comes back greyed: the game it started greyed it
@@ -88,7 +88,8 @@ private Q_SLOTS:
                     {"wait 300; click pause; click pause", "faces box input_locked", "211022 shown -1"},
                     {"wait 200; click pause", "box input_locked", "hidden 0"},
                     {"wait 200; keys e", "faces", "221022"}, // the exit prompt greys Pause, No brings it back
-                    {"keys n", "faces", "201022"}});
+                    {"keys n", "faces", "201022"},
+                    {"click sound", "faces", "200022"}});
         // Pause clicked just after the landing that fills the well: pressed while the game ends, then greyed.
         Rig full;
         full.script({{"start; land 0 _; row 0 ########; wait 150; click pause; wait 170", "faces end_code", "211122 3"},
@@ -216,12 +217,12 @@ private Q_SLOTS:
         QVERIFY(text.startsWith(rus ? "  Clockwell от классического blockfall от" : "  Clockwell differs from the") &&
                 text.section('\n', 1).startsWith(rus ? "   Вы можете использовать" : "   The program is absolut"));
         // The separators and the Drop keys' bracket: a pixel before, at and after the ends of each line.
-        QCOMPARE(
-            pixels(a->grab().toImage(), "15,307 16,307 263,307 264,307 100,306") + " | " +
-                pixels(k->grab().toImage(), "7,232 8,232 15,232 16,232 196,232 197,232 55,140 56,140 65,140 "
-                                            "66,140 66,147 66,148 66,161 66,162 66,171 66,172 57,172 56,172"),
-            QString("efefef ffffff ffffff efefef efefef | efefef 808080 808080 ffffff ffffff efefef efefef 0 0 0 0 "
-                    "efefef efefef 0 0 0 0 efefef"));
+        QCOMPARE(pixels(a->grab().toImage(), "15,307 16,307 263,307 264,307 100,306 16,274 17,274") + " | " +
+                     pixels(k->grab().toImage(), "7,232 8,232 15,232 16,232 196,232 197,232 55,140 56,140 65,140 "
+                                                 "66,140 66,147 66,148 66,161 66,162 66,171 66,172 57,172 56,172"),
+                 QString("efefef ffffff ffffff efefef efefef 0 ffffff | efefef 808080 808080 ffffff ffffff efefef "
+                         "efefef 0 0 0 0 "
+                         "efefef efefef 0 0 0 0 efefef"));
         f.mnu_about_Click();
         QCOMPARE(f.about_box.data(), a);
         QStringList labels{k->windowTitle(), k->lblTitle->text() + QString::number(k->lblTitle->font().pixelSize())};

@@ -8,7 +8,8 @@
 
 namespace {
 
-using Deltas = std::array<Integer, 16>;
+// The shape of the window's tables: index 16 and a row for an eighth type exist only for it and stay 0.
+using Deltas = std::array<Integer, 17>;
 
 // Start cells per type, (column, row) for cells 0..3.
 constexpr std::array<std::array<Integer, 8>, 7> kSpawn = {{
@@ -23,7 +24,7 @@ constexpr std::array<std::array<Integer, 8>, 7> kSpawn = {{
 
 // Column and row deltas of the four steps 0->1, 1->2, 2->3, 3->0, four
 // cells each. The square (type 1) has none: it only counts its state.
-constexpr std::array<Deltas, 7> kDx = {{
+constexpr std::array<Deltas, 8> kDx = {{
     {-2, -1, 0, 1, 2, 1, 0, -1, 2, 1, 0, -1, -2, -1, 0, 1},
     {},
     {-2, -1, 0, 1, 0, 1, 0, -1, 2, 1, 0, -1, 0, -1, 0, 1},
@@ -32,7 +33,7 @@ constexpr std::array<Deltas, 7> kDx = {{
     {-1, 0, 1, 2, 1, 0, 1, 0, 1, 0, -1, -2, -1, 0, -1, 0},
     {1, 0, -1, 1, 1, 0, -1, -1, -1, 0, 1, -1, -1, 0, 1, 1},
 }};
-constexpr std::array<Deltas, 7> kDy = {{
+constexpr std::array<Deltas, 8> kDy = {{
     {2, 1, 0, -1, 2, 1, 0, -1, -2, -1, 0, 1, -2, -1, 0, 1},
     {},
     {0, 1, 0, -1, 2, 1, 0, -1, 0, -1, 0, 1, -2, -1, 0, 1},
@@ -49,13 +50,8 @@ constexpr std::size_t idx(int i) { return static_cast<std::size_t>(i); }
 void Form1::init_spawn_table() { spawn_tbl = kSpawn; }
 
 void Form1::init_rotation_tables() {
-    // Row 7 and index 16 exist only to keep the table's shape; they stay 0.
-    for (std::size_t t = 0; t < kDx.size(); ++t) {
-        for (std::size_t k = 0; k < 16; ++k) {
-            rot_dx[t][k] = kDx[t][k];
-            rot_dy[t][k] = kDy[t][k];
-        }
-    }
+    rot_dx = kDx;
+    rot_dy = kDy;
 }
 
 void Form1::spawn_figure(Integer type, Integer &status) {
