@@ -208,7 +208,10 @@ private Q_SLOTS:
             QCOMPARE(rig.f().msg_lines, row[rus ? 2 : 1]);
             QCOMPARE(rig.show("score end_code") + QString(" %1 ").arg(clip(rig)) + rig.f().Label_Bon_Num->caption(),
                      row[3]);
-            QCOMPARE(rig.show("gravity countdown wait wait_step focus faces"), QString("off/300 off on 0 box 220122"));
+            const plat::Label &time = *rig.f().Label_Time; // a Reset's blinking ended
+            QCOMPARE(rig.show("gravity countdown wait wait_step focus faces") + " " + time.caption() +
+                         (time.foreColor() == plat::windowTextColor() ? "" : " in colour"),
+                     QString("off/300 off on 0 box 220122 ") + (rus ? "Время" : "Time"));
         }
     }
 

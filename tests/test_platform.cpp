@@ -100,25 +100,6 @@ private Q_SLOTS:
                 "50/0/489 0/0/237"));
     }
 
-    void theKeyboardGoesToTheFocusedBoxAndAHiddenBoxLetsGo() {
-        QWidget parent;
-        plat::KeyboardFocus focus;
-        plat::PictureBox one(&parent, focus), two(&parent, focus);
-        QString seen;
-        one.onKeyDown = [&](int k, int) { seen += QString(" 1d%1").arg(k); };
-        two.onKeyDown = [&](int k, int) { seen += QString(" 2d%1").arg(k), one.takeFocus(); };
-        two.onKeyPress = [&](int c) { seen += QString(" 2p%1").arg(c); }; // to the box that got the key-down
-        two.onLostFocus = [&] { seen += " 2lost"; };
-        focus.setFallback(&one);
-        two.takeFocus();
-        QVERIFY(focus.deliver(65, 0, 97));
-        QCOMPARE(seen, QString(" 2d65 2lost 2p97"));
-        two.takeFocus();
-        two.setShown(true);
-        two.setShown(false); // a hidden box cannot keep the keyboard
-        QVERIFY(one.hasKeyFocus());
-    }
-
     void theDiskKeepsAFileUntilTheNewOneIsWhole() {
         Rig rig(cfg_file(), scores::defaultFile(), false);
         plat::PosixFileSystem disk;

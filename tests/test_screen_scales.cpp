@@ -2,6 +2,7 @@
 #include "support/rig.h"
 #include <QPainter>
 #include <QScreen>
+#include <random>
 
 class FormTest : public QObject {
     Q_OBJECT
@@ -57,6 +58,23 @@ private Q_SLOTS:
             want.setDevicePixelRatio(screen->devicePixelRatio());
             QCOMPARE(box.grab().toImage().convertToFormat(QImage::Format_RGB32), want);
         }
+        // A long game's copies and fills, most hidden by later ones, and masked pictures over them, then a move to
+        // 200 %: still the 1x picture with every pixel doubled, whatever the box forgot of what was covered.
+        std::mt19937 gen(5);
+        for (int i = 0; i < 5000; ++i) {
+            const int x = int(gen() % 10) * 16, y = int(gen() % 3) * 16;
+            gen() % 2 == 0 ? box.fillRect(x + 3, y + 3, x + 40, y + 30, plat::rgb(int(gen() % 256), 0, 0))
+                           : box.blit(x, y, 16, 16, cell, plat::Rop::Copy);
+        }
+        for (int i = 0; i < 1200; ++i) {
+            box.blit(i % 80 * 2, i / 80 * 3, 2, 2, mask, plat::Rop::And);
+            box.blit(i % 80 * 2, i / 80 * 3, 2, 2, picture, plat::Rop::Or);
+        }
+        top.move(screens[1]->geometry().topLeft() + QPoint(20, 20));
+        QVERIFY(QTest::qWaitForWindowExposed(&top));
+        QImage doubled = box.image().scaled(320, 96).convertToFormat(QImage::Format_RGB32);
+        doubled.setDevicePixelRatio(2.0);
+        QCOMPARE(box.displayImage().convertToFormat(QImage::Format_RGB32), doubled);
     }
 };
 
