@@ -350,11 +350,13 @@ private Q_SLOTS:
         QCOMPARE(rig.show("game_on wait_step name_entry_on gravity countdown intro wait grow cursor labels"),
                  QString("0 7 0 off/300 off off off off off ///0"));
         // Leftovers the soak's games do not check; it does check lines, score and the well.
-        QCOMPARE(rig.run("keys r; set time_over -1; set msg_closed -1; set quit_pending -1"), QString());
+        QCOMPARE(rig.run("keys r; set time_over -1; set msg_closed -1; set quit_pending -1; set input_locked -1"),
+                 QString());
         f.reset_blink = 3;
         f.start_game();
-        QCOMPARE(rig.show("intro time_over msg_closed quit_pending need_fig play_on fall_interval time_left labels"),
-                 QString("on 0 0 0 -1 -1 300 200 0/?/0/200"));
+        QCOMPARE(rig.show("intro time_over msg_closed quit_pending input_locked need_fig play_on fall_interval "
+                          "time_left labels"),
+                 QString("on 0 0 0 0 -1 -1 300 200 0/?/0/200"));
         QVERIFY(f.reset_blink == 0 && f.interval_step == 24);
         rig.script({{"", "menus focus faces", "off play 101122"},
                     {"wait 995", "game_on gravity countdown", "0 off/300 off"},

@@ -158,7 +158,7 @@ private Q_SLOTS:
         for (const QByteArray &b :
              {QByteArray(good).replace(0, 4, "RIFX"), QByteArray(good).replace(8, 4, "WAVF"),
               QByteArray(good).replace(36, 4, "date"), good.left(11), wav(8000, 1, 8, "ab", 3), wav(8000, 1, 24, "abc"),
-              wav(8000, 0, 8, "ab"), wav(999, 1, 8, "ab"), wav(8000, 9, 8, "ab"), wav(8000, 2, 16, "abc")}) {
+              wav(8000, 0, 8, "ab"), wav(999, 1, 8, "ab"), wav(8000, 9, 8, "abcdefghi"), wav(8000, 2, 16, "abc")}) {
             QVERIFY(!plat::parseWav(b).has_value());
         }
         QByteArray padded = wav(8000, 1, 8, "a");

@@ -161,6 +161,7 @@ private Q_SLOTS:
         Rig rig;
         const char *quota = "start; set lines 49; row 19 .#######; row 18 ..######; enter 0; keys <<<_; until ending";
         QCOMPARE(rig.run(QString(quota) + "; keys e; wait 900; type yN"), QString()); // 1 + bonus 400
+        QCOMPARE(rig.show("menus faces"), QString("off 221122")); // nothing else to press before the name
         rig.key(plat::kVkY, 0xCD);
         rig.key(plat::kVkN, 0xD2);
         rig.script({{"keys r; wait 200", "box gravity countdown game_on name_entry_on menus faces",
