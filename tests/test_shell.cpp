@@ -183,14 +183,11 @@ private Q_SLOTS:
     }
 
     // About asked for again while open must be the same box, not a second one.
-    void theHelpBoxesInBothLanguages_data() {
-        QTest::addColumn<bool>("rus");
-        QTest::newRow("English") << false;
-        QTest::newRow("Russian") << true;
-    }
+    void theHelpBoxesInBothLanguages_data() { rows({{"English", "Eng"}, {"Russian", "Rus"}}); }
     void theHelpBoxesInBothLanguages() {
-        QFETCH(bool, rus);
-        Rig rig(cfg_file("No", "No", "0", rus ? "Rus" : "Eng"));
+        QFETCH(QStringList, row);
+        const bool rus = row[0] == "Rus";
+        Rig rig(cfg_file("No", "No", "0", qPrintable(row[0])));
         Form &f = rig.f();
         f.move(40, 30);
         f.mnu_about_Click();
