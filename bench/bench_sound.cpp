@@ -20,7 +20,7 @@ int main(int argc, char *argv[]) {
     };
     for (const Device &d : {Device{48000, 2, QAudioFormat::Float, "48 kHz stereo float (PipeWire)"},
                             Device{44100, 2, QAudioFormat::Int16, "44.1 kHz stereo 16-bit (PulseAudio)"},
-                            Device{11025, 1, QAudioFormat::UInt8, "11.025 kHz mono 8-bit (the clips' own)"}}) {
+                            Device{11025, 1, QAudioFormat::UInt8, "11.025 kHz mono 8-bit (the short clips' own)"}}) {
         QAudioFormat device;
         device.setSampleRate(d.rate);
         device.setChannelCount(d.channels);
