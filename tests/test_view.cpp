@@ -84,9 +84,9 @@ private Q_SLOTS:
             QCOMPARE(f.Next_fig_win->takeInvalidated().size(), type < 7 ? 4 : 0);
         }
         // The sunken frame: grey and dark lines above and left, light ones below and right, white outermost.
-        QCOMPARE(
-            pixels(Rig().f().Next_fig_win->grab().toImage(), "0,0 84,0 85,0 0,84 0,85 1,1 83,1 84,1 1,83 1,84 84,84"),
-            QString("808080 808080 ffffff 808080 ffffff 404040 404040 dfdfdf 404040 dfdfdf dfdfdf"));
+        QCOMPARE(pixels(Rig().f().Next_fig_win->grab().toImage(),
+                        "0,0 84,0 85,0 0,84 0,85 1,1 83,1 84,1 1,83 1,84 84,84 84,85"),
+                 QString("808080 808080 ffffff 808080 ffffff 404040 404040 dfdfdf 404040 dfdfdf dfdfdf ffffff"));
     }
 
     // steps, language, place and size once whole, after how many 20 ms ticks, back and text colour, where the text
