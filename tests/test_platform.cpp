@@ -106,8 +106,9 @@ private Q_SLOTS:
         Rig rig(cfg_file(), scores::defaultFile(), false);
         plat::PosixFileSystem disk;
         const QString path = rig.path("f");
-        ::umask(022); // the usual mask: a new file is read and written by its owner, read by all
+        const mode_t mask = ::umask(022); // the usual mask: a new file is read and written by its owner, read by all
         QVERIFY(!disk.writeAll(path, "old") && (int(QFile::permissions(path)) & 0x7777) == 0x6644);
+        ::umask(mask);
         QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions(0x6600)));
         QVERIFY(!disk.writeAll(path, "old")); // the new file keeps the old one's mode
         QCOMPARE(int(QFile::permissions(path)) & 0x7777, 0x6600);
