@@ -109,10 +109,11 @@ private Q_SLOTS:
         Rig rig(cfg_file(), scoreFile(QStringList{"Ann 0", "WWWWWWWW 7"} + QStringList(8, "- -")));
         const QImage img = rig.f().Picture1->image();
         const QRgb red = qRgb(255, 0, 0), blue = qRgb(0, 100, 255);
-        // The frame, the rule under the heading and the column rule: green here, black beside.
-        QCOMPARE(pixels(img, "80,0 80,1 80,2 0,200 1,200 2,200 157,200 158,200 159,200 80,333 80,334 80,335 30,22 "
-                             "30,23 30,24 30,25 93,100 94,100 95,100 96,100 157,330 158,330"),
-                 QString("9b32 9b32 0 9b32 9b32 0 0 9b32 9b32 0 9b32 9b32 0 9b32 9b32 0 0 9b32 9b32 0 0 9b32"));
+        // The frame, the rule under the heading and the column rule: two pixels of green at both ends, black beside.
+        QCOMPARE(pixels(img, "5,0 5,1 155,0 155,1 0,5 1,5 0,330 1,330 158,5 159,5 158,330 159,330 5,334 5,335 155,334 "
+                             "155,335 5,23 5,24 150,23 150,24 94,30 95,30 94,320 95,320 80,2 2,200 157,200 80,333 "
+                             "30,22 30,25 93,100 96,100"),
+                 QString("9b32 ").repeated(24) + "0 0 0 0 0 0 0 0");
         // The heading: test_view. The best in red, 0 too, its score 8 and a blank in from the column rule.
         QVERIFY(count(img, red, QRect(10, 30, 80, 19)) > 40 && count(img, red, QRect(96, 30, 20, 19)) > 10 &&
                 count(img, red, QRect(96, 30, 9, 19)) == 0);
