@@ -204,11 +204,11 @@ private Q_SLOTS:
                          "23x24; 116,64 23x24; 116,96 23x24; 116,128 23x24; 116,160 23x24; 110,192 29x26 | 55,37; "
                          "55,69; 55,102; 56,148; 56,190; 144,36; 144,60; 144,93; 144,132; 144,165; 144,197"));
         QCOMPARE(words(a->width(), a->height(), a->pos() == f.pos(), a->lblTitle->font().pixelSize(),
-                       a->lbltit1->font().pixelSize(), a->lblVersion->font().pixelSize(), a->picIcon->pixmap().width(),
-                       k->width(), k->height(), k->Label1[6]->width(), f.mnu_rus->isChecked(),
-                       f.mnu_eng->isChecked()), // the language menu marks the loaded one
-                 QString("281 357 1 16 15 13 32 207 283 %1")
-                     .arg(rus ? "53 1 0" : "49 0 1")); // widened to its longest Russian word
+                       a->lblTitle->font().bold(), a->lbltit1->font().pixelSize(), a->lbltit1->font().bold(),
+                       a->lblVersion->font().pixelSize(), a->picIcon->pixmap().width(), k->width(), k->height(),
+                       k->Label1[6]->width(), f.mnu_rus->isChecked(), f.mnu_eng->isChecked()),
+                 QString("281 357 1 16 1 15 0 13 32 207 283 %1") // a label widened to its longest Russian word,
+                     .arg(rus ? "53 1 0" : "49 0 1"));           // and the language menu marking the loaded language
         QCOMPARE(
             QStringList({a->windowTitle(), a->lblTitle->text(), a->lbltit1->text(), a->lblVersion->text()}).join('|'),
             rus ? QString("О Clockwell|Clockwell|for Windows|Версия 2.0")
