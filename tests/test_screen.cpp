@@ -12,14 +12,11 @@ class FormTest : public QObject {
         for (int x = 0; x < 10; ++x) {
             const QImage cell = f.Picture1->image().copy(16 * x, 16 * y, 16, 16);
             QChar m = (cell.pixel(0, 0) | cell.pixel(15, 15) | cell.pixel(8, 8)) == qRgb(0, 0, 0) ? ' ' : '?';
-            static const auto pictures = [] {
-                std::array<QImage, 11> loaded;
-                for (std::size_t i = 0; i < 11; ++i) {
-                    loaded[i] = plat::loadBitmap(static_cast<int>(101 + i));
-                }
-                return loaded;
-            }();
-            for (std::size_t i = 0; i < 11; ++i) {
+            static QList<QImage> pictures;
+            for (int i = static_cast<int>(pictures.size()); i < 11; ++i) {
+                pictures << plat::loadBitmap(101 + i);
+            }
+            for (int i = 0; i < 11; ++i) {
                 m = cell == pictures[i] ? QChar("W.o#1234567"[i]) : m;
             }
             out += m;
