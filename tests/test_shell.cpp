@@ -44,6 +44,7 @@ private Q_SLOTS:
               "-1 -1 7 -1 Rus", enodata},
              {"67 bytes", cfg_file("No", "No", "1") + "\r\n", "0 0 1 0 Eng", ""},
              {"a lone CR ends a line too", cfg_file("Yes", "Yes", "10", "Rus").chopped(1), "-1 -1 10 0 Rus", ""},
+             {"the last line without CR LF", cfg_file("Yes", "Yes", "10", "Rus").chopped(2), "-1 -1 10 0 Rus", ""},
              {"64 bytes", cfg_file("No", "No", "0").chopped(1), "-1 -1 0 -1 Rus", kIncorrect},
              {"69 bytes", cfg_file("Yes", "Yes", "10") + "\r\n", "-1 -1 0 -1 Rus", kIncorrect},
              {"the heading", cfg_file("Yes", "No", "3").replace("###ZWEBCFG###", "###ZWEBCFG##x"), "-1 -1 0 -1 Rus",
