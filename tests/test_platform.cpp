@@ -162,9 +162,9 @@ private Q_SLOTS:
         QCOMPARE(plat::parseWav(good.chopped(3))->samples.size(), 4); // cut short: the whole frames it has
         for (const QByteArray &b :
              {QByteArray(good).replace(0, 4, "RIFX"), QByteArray(good).replace(8, 4, "WAVF"),
-              QByteArray(good).replace(12, 4, "fmtx"), QByteArray(good).replace(36, 4, "date"), good.left(11),
-              wav(8000, 1, 8, "ab", 3), wav(8000, 1, 24, "abc"), wav(8000, 0, 8, "ab"), wav(999, 1, 8, "ab"),
-              wav(8000, 9, 8, "abcdefghi"), wav(8000, 2, 16, "abc")}) {
+              QByteArray(good).replace(12, 4, "fmtx"), QByteArray(good).replace(16, 1, "\x0f"),
+              QByteArray(good).replace(36, 4, "date"), good.left(11), wav(8000, 1, 8, "ab", 3), wav(8000, 1, 24, "abc"),
+              wav(8000, 0, 8, "ab"), wav(999, 1, 8, "ab"), wav(8000, 9, 8, "abcdefghi"), wav(8000, 2, 16, "abc")}) {
             QVERIFY(!plat::parseWav(b).has_value());
         }
         QByteArray padded = wav(8000, 1, 8, "a");
