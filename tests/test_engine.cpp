@@ -362,7 +362,8 @@ private Q_SLOTS:
                     {"wait 995", "game_on gravity countdown", "0 off/300 off"},
                     {"wait 5", "game_on gravity countdown", "-1 on/300 on"},
                     {"wait 299", "need_fig", "-1"},
-                    {"wait 701", "need_fig labels", "0 0/?/0/199"}});
+                    {"wait 700", "need_fig labels", "0 0/?/0/200"}, // a second of the clock is 1000 ms
+                    {"wait 1", "labels", "0/?/0/199"}});
     }
 };
 

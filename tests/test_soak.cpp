@@ -12,7 +12,7 @@ class FormTest : public QObject {
         Rig rig;
         std::mt19937 gen;
         QString failure;
-        int games = 0, closes = 0, completed = 0, entered = 0, events = 0;
+        int games = 0, closes = 0, completed = 0, entered = 0, events = 0, firsts = 0; // firsts: a bit per type
         int lines = 0, points = 0; // what this game has cleared and earned, by the soak's own count
         bool counting = false, full = false, was_done = false, prev_need_fig = false;
         std::array<Integer, 13> prev_fig{};
@@ -59,6 +59,7 @@ class FormTest : public QObject {
                 // a figure came in: under control now, or it landed where it entered
                 entered += prev_need_fig && (f.need_fig == kFalse || f.fig != prev_fig) ? 1 : 0;
                 expect(occupied == 4 * entered - 8 * lines, "cells after the figures and the rows cleared");
+                firsts |= entered == 1 ? 1 << f.fig[0] : 0;
                 // the bonus: seconds left (frozen at the quota) plus the period times their periods, halves to even
                 const auto l = static_cast<std::size_t>(f.level);
                 const int quota =
@@ -191,9 +192,9 @@ private Q_SLOTS:
               soak.events, soak.closes, soak.completed,
               qPrintable(words(soak.endings[0], soak.endings[1], soak.endings[2], soak.endings[3], soak.endings[4])));
         QVERIFY2(soak.failure.isEmpty(), qPrintable(soak.failure));
-        // every way a game ends came up, also in the sanitizer run's first 250 games
-        QVERIFY(soak.games < 250 ||
-                (soak.closes > 0 && soak.completed > 0 && soak.endings[2] > 0 && soak.endings[3] > 0));
+        // every way a game ends came up, and every type came first, also in the sanitizer run's first 250 games
+        QVERIFY(soak.games < 250 || (soak.closes > 0 && soak.completed > 0 && soak.endings[2] > 0 &&
+                                     soak.endings[3] > 0 && soak.firsts == 127));
     }
 };
 
