@@ -31,10 +31,6 @@ class FormTest : public QObject {
         out << quint32(samples.size());
         return w + samples;
     }
-    static QByteArray file(const QString &path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
 
 private Q_SLOTS:
     // Esc on a question must answer No, as its No button does; the text is shown as it is, not as markup. A timer
@@ -127,8 +123,8 @@ private Q_SLOTS:
         for (QDirIterator it(dir.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
             const QString name = QDir(dir.path()).relativeFilePath(it.next());
             written << name;
-            const QByteArray fresh = file(dir.filePath(name));
-            QVERIFY2(!fresh.isEmpty() && fresh == file(CLOCKWELL_ASSETS_DIR "/" + name) && fresh == file(":/" + name),
+            const QByteArray fresh = slurp(dir.filePath(name));
+            QVERIFY2(!fresh.isEmpty() && fresh == slurp(CLOCKWELL_ASSETS_DIR "/" + name) && fresh == slurp(":/" + name),
                      qPrintable(name));
         }
         for (QDirIterator it(CLOCKWELL_ASSETS_DIR, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
@@ -141,7 +137,7 @@ private Q_SLOTS:
         QString sizes;
         for (int id = 101; id <= 132; ++id) { // 24 bits a pixel, the golden cup 32
             const QImage b = plat::loadBitmap(id);
-            sizes += words(b.width(), b.height(), int(uchar(file(QString(":/bmp/%1.bmp").arg(id))[28]))) + "|";
+            sizes += words(b.width(), b.height(), int(uchar(slurp(QString(":/bmp/%1.bmp").arg(id))[28]))) + "|";
         }
         QCOMPARE(sizes, QString("16 16 24|").repeated(12) + QString("41 21 24|").repeated(10) +
                             QString("24 17 24|").repeated(6) + "78 76 24|78 76 32|40 18 24|40 19 24|");

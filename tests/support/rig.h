@@ -39,6 +39,11 @@ inline QByteArray cfg_file(const char *sound = "No", const char *next = "No", co
 // Bytes written as a string literal, zero bytes included.
 template <std::size_t N> QByteArray bytes(const char (&text)[N]) { return {text, static_cast<qsizetype>(N - 1)}; }
 
+// A whole file, or nothing when it cannot be read.
+inline QByteArray slurp(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 // Numbers and texts as words joined by blanks, for comparing many values in one line.
 inline QString word(const QString &s) { return s; }
 inline QString word(double n) { return QString::number(n); }
@@ -58,14 +63,9 @@ inline QString pixels(const QImage &img, const QString &points) {
 
 // How many pixels of the image, or of the rectangle, have this colour.
 inline int count(const QImage &img, const QColor &colour, QRect r = {}) {
-    r = r.isNull() ? img.rect() : r;
-    int n = 0;
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-        for (int x = r.left(); x <= r.right(); ++x) {
-            n += img.pixel(x, y) == colour.rgb() ? 1 : 0;
-        }
-    }
-    return n;
+    const QImage part = img.copy(r.isNull() ? img.rect() : r).convertToFormat(QImage::Format_RGB32); // 0xffRRGGBB
+    const auto *first = reinterpret_cast<const QRgb *>(part.constBits());
+    return static_cast<int>(std::count(first, first + part.width() * part.height(), colour.rgb()));
 }
 
 // The table of a data-driven test: each row its name, then its fields, fetched as QFETCH(QStringList, row).
@@ -168,10 +168,7 @@ struct Rig {
         QFile file(path(name));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
     }
-    QByteArray read(const char *name) const {
-        QFile file(path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray read(const char *name) const { return slurp(path(name)); }
 
     // A key as the keyboard gives it: the key-down, then the character it types (-1: none).
     void key(int vk, int ch = -1) const { form->deliverKey(vk, 0, ch); }
