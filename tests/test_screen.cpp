@@ -41,20 +41,19 @@ private Q_SLOTS:
         for (const auto &[steps, keys, box] :
              {std::array<const char *, 3>{"overflow; until grown", "e", "shown"}, {"start; enter 0", "ey", "hidden"}}) {
             Rig rig(cfg_file("Yes"));
-            Form &f = rig.f();
             QCOMPARE(rig.run(steps + QString("; row 19 ##..##..")), QString());
-            f.redraw_well();
+            rig.f().redraw_well();
             rig.keys(keys);
             QCOMPARE(rig.show("msg_closed wait_step box"), QString("-1 0 ") + box);
             for (int frame = 1; frame <= 7; ++frame) {
                 rig.wait(100);
-                QCOMPARE(row(f, 19) + row(f, 3).mid(4, 1) + " " + rig.show("box wait_step game_on"),
+                QCOMPARE(row(rig.f(), 19) + row(rig.f(), 3).mid(4, 1) + " " + rig.show("box wait_step game_on"),
                          QString("W%1%1..%1%1..W%1 hidden %1 -1").arg(frame));
             }
             QVERIFY(rig.svc.recording_sound.played().back() == plat::loadCustom(109));
             rig.wait(100);
             QCOMPARE(rig.show("game_on wait menus faces"), QString("0 off on 020100"));
-            QCOMPARE(pixels(f.Picture1->image(), "80,300 1,100"), QString("0 9b32")); // black, then the table's frame
+            QCOMPARE(pixels(rig.f().Picture1->image(), "80,300 1,100"), QString("0 9b32")); // black; table frame
         }
     }
 

@@ -142,14 +142,17 @@ private Q_SLOTS:
             }
             return out.join('|');
         };
-        QCOMPARE(captions(), QString("Уровень 3\r\n150x600|Строки|Бонус|Счёт|Время|Следующая|Справка|О Clockwell|"
-                                     "Управляющие клавиши|Язык|Русский*|Английский"));
+        const QString rus = "Уровень 3\r\n150x600|Строки|Бонус|Счёт|Время|Следующая|Справка|О Clockwell|"
+                            "Управляющие клавиши|Язык|Русский*|Английский";
+        QCOMPARE(captions(), rus);
         f.Picture1->fillRect(0, 0, 160, 336, plat::rgb(9, 9, 9));
         f.mnu_eng_Click();
         QCOMPARE(captions(), QString("Level 3\r\n150x600|Lines|Bonus|Score|Time|Next|Help|About Clockwell|"
                                      "Control keys|Language|Russian|English*"));
         QCOMPARE(words(rig.show("changed"), lang_rus, pixels(f.Picture1->image(), "80,300 80,1")),
                  QString("-1 0 0 9b32")); // repainted black, the table drawn again
+        f.mnu_rus_Click();                // and back: the prompts and the file follow the language too
+        QCOMPARE(captions() + " " + QString::number(lang_rus), rus + " -1");
     }
 
     void closingAsksOnlyDuringAGameAndNoGivesEveryTimerBack() {
