@@ -140,18 +140,26 @@ private Q_SLOTS:
             printed(want, "Liberation Sans", 12, QColor(row[4]), x, y, row.value(6, rig.f().msg_lines)).copy(inside));
     }
 
-    // language, the two column titles, in yellow either side of the column rule at x = 95
-    void theScoreTableHeading_data() { rows({{"English", "Eng", "Name", "Score"}, {"Russian", "Rus", "Имя", "Счёт"}}); }
-    void theScoreTableHeading() {
+    // language, the two column titles, in yellow either side of the column rule at x = 95; below the rule under
+    // them the ten places, a row every 29 pixels, the best in red and the others (empty here) in blue
+    void theScoreTableText_data() { rows({{"English", "Eng", "Name", "Score"}, {"Russian", "Rus", "Имя", "Счёт"}}); }
+    void theScoreTableText() {
         QFETCH(QStringList, row);
-        Rig rig(cfg_file("No", "No", "0", qPrintable(row[0])));
+        Rig rig(cfg_file("No", "No", "0", qPrintable(row[0])),
+                bytes("###ZWEBSCO###\0Ann\0\5\0\0\n") + bytes("\0\0\n").repeated(9));
         QImage want(160, 336, QImage::Format_RGB32);
         want.fill(Qt::black);
         want = printed(want, "Liberation Mono", 13, QColor(210, 210, 0), 10, 3, row[1]);
         want = printed(want, "Liberation Mono", 13, QColor(210, 210, 0), 103, 3, row[2]);
+        for (int i = 0; i < 10; ++i) {
+            const QColor ink = i == 0 ? QColor(255, 0, 0) : QColor(0, 100, 255);
+            want = printed(printed(want, "Liberation Mono", 13, ink, 10, 30 + 29 * i, i == 0 ? "Ann" : "........"),
+                           "Liberation Mono", 13, ink, 95, 30 + 29 * i, i == 0 ? " 500" : " 0");
+        }
         const QImage img = rig.f().Picture1->image().convertToFormat(QImage::Format_RGB32);
-        for (const QRect &r : {QRect(2, 3, 91, 18), QRect(97, 3, 61, 18)}) { // between the frame and the rules
-            QVERIFY(img.copy(r) == want.copy(r));
+        for (const QRect &r :
+             {QRect(2, 3, 91, 18), QRect(97, 3, 61, 18), QRect(2, 27, 91, 306), QRect(97, 27, 61, 306)}) {
+            QVERIFY(img.copy(r) == want.copy(r)); // between the frame and the rules
         }
     }
 
