@@ -1,8 +1,6 @@
 // Catches faults of the game engine: figures, moves, rows, points, endings, levels, countdown, Reset and keys.
 #include "support/rig.h"
 
-#include "platform/resources.h"
-
 class FormTest : public QObject {
     Q_OBJECT
 

@@ -4,7 +4,6 @@
 #include "asset_art.h"
 #include "platform/device_sound.h"
 #include "platform/real_services.h"
-#include "platform/resources.h"
 
 #include <QDataStream>
 #include <QDirIterator>

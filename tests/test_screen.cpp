@@ -1,8 +1,6 @@
 // Catches faults in what the play area and the message box show, and in what the box's keys do.
 #include "support/rig.h"
 
-#include "platform/resources.h"
-
 class FormTest : public QObject {
     Q_OBJECT
 

@@ -1,7 +1,6 @@
 // Catches faults of the shell: the settings file, the image buttons, the captions, closing, Help and the layout.
 #include "support/rig.h"
 
-#include "platform/resources.h"
 #include "shell/about_dialogs.h"
 
 #include <QLabel>

@@ -1,8 +1,6 @@
 // Catches faults beside and over the well; expected pictures come from the assets and fonts, not the window.
 #include "support/rig.h"
 
-#include "platform/resources.h"
-
 #include <QPainter>
 
 namespace {

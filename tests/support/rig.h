@@ -7,6 +7,7 @@
 #include "platform/colors.h"
 #include "platform/cp1251.h"
 #include "platform/posix_files.h"
+#include "platform/resources.h"
 #include "platform/virtual_services.h"
 #include "scores/score_format.h"
 
@@ -157,6 +158,8 @@ struct Rig {
     Form &reload() {
         form.reset();
         lang_rus = kTrue;
+        // A built-in picture or clip that will not load fails the suite now, not behind a box that nobody closes.
+        plat::setResourceFailureHandler([](const QString &text) { qFatal("%s", qPrintable(text)); });
         form = std::make_unique<Form>(svc);
         form->Form_Load();
         return *form;
