@@ -157,13 +157,15 @@ private Q_SLOTS:
         Rig rig(cfg_file("Yes"));
         Form &f = rig.f();
         QCOMPARE(rig.run("start; set lines 7; set score 20; row 19 #.######"), QString()); // row 19 stays: no Reset
+        const int n = row[0].toInt();
         f.Label_ln_num->setCaption("x");
         f.Label_Score_Num->setCaption("x");
-        for (int y = 18; y > 18 - row[0].toInt(); --y) {
+        for (int y = 18; y > 18 - n; --y) {
             rig.row(y, ".#######");
         }
-        QCOMPARE(rig.run("land 0 <<<_"), QString());
+        QCOMPARE(rig.run("row 0 ......#.; row 1 .......#; land 0 <<<_"), QString()); // the top rows come down too
         QCOMPARE(rig.show("lines score labels") + QString(" %1").arg(clip(rig)), row[1]);
+        QVERIFY(f.well(7, n) == 1 && f.well(8, n + 1) == 1 && f.well(7, 0) + f.well(8, 1) == (n == 0 ? 2 : 0));
         QCOMPARE(rig.run("set next_fig 1; wait 300"), QString()); // the next tick brings the next, one row down
         QCOMPARE(rig.cells() + " " + rig.show("input_locked"), QString("4,1 5,1 4,2 5,2 0"));
     }
@@ -320,10 +322,11 @@ private Q_SLOTS:
         QCOMPARE(rig.cells(), QString("5,16 5,17 5,18 5,19"));
 
         // In a single row's step a drop goes to the floor; reading "a pause inside a step": the gravity stays off.
+        // Both after an N to the exit question, whose answer stays in play_on.
         for (const auto &[key, after] :
              {std::pair{"_", "4,16 4,17 4,18 4,19 -1 on/300"}, {"p", "4,2 4,3 4,4 4,5 0 off/300"}}) {
             Rig one;
-            QCOMPARE(one.run("start; enter 0; wait 250"), QString());
+            QCOMPARE(one.run("start; enter 0; keys en; wait 250"), QString());
             one.svc.onPump = [&](int) {
                 one.svc.onPump = nullptr;
                 one.svc.post([&] { one.keys(key); });
