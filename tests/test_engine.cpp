@@ -188,8 +188,8 @@ private Q_SLOTS:
               {"top ten", quota + "set best 181; keys <<<_; until ending", top, rtop, "181 1 107 180"},
               {"level done", quota + "set best 900; set tenth 181; keys <<<_; until ending", done, rdone,
                "181 4 111 180"},
-              {"level done at the top score",
-               quota + "set score 9900; set best 9999; set tenth 9999; keys <<<_; until ending", done, rdone,
+              {"level done at the top score (9819 + 1 + 180 = 10000)",
+               quota + "set score 9819; set best 9999; set tenth 9999; keys <<<_; until ending", done, rdone,
                "9999 4 111 180"},
               // the countdown has just reached 0: the quota wins, and with no time left there is no bonus
               {"quota as the time ends", quota + "set time_left 0; set time_over -1; keys <<<_; until ending", champion,
