@@ -146,17 +146,17 @@ private Q_SLOTS:
     }
 
     void landingsCountRowsPointsAndClips_data() {
-        rows({{"no row", "0", "7 20 x/?/x/200 101"},
-              {"one row", "1", "8 21 8/?/21/200 102"},
-              {"two rows", "2", "9 23 9/?/23/200 103"},
-              {"three rows", "3", "10 26 10/?/26/200 104"},
-              {"four rows", "4", "11 32 11/?/32/200 105"}});
+        rows({{"no row", "0", "7 20 50 x/?/x/200 101"},
+              {"one row", "1", "8 21 50 8/?/21/200 102"},
+              {"two rows", "2", "9 23 50 9/?/23/200 103"},
+              {"three rows", "3", "10 26 50 10/?/26/200 104"},
+              {"four rows", "4", "11 32 50 11/?/32/200 105"}});
     }
     void landingsCountRowsPointsAndClips() {
         QFETCH(QStringList, row);
         Rig rig(cfg_file("Yes"));
         Form &f = rig.f();
-        QCOMPARE(rig.run("start; set lines 7; set score 20; row 19 #.######"), QString()); // row 19 stays: no Reset
+        QCOMPARE(rig.run("start; set lines 7; set score 20; set time_left 50; row 19 #......."), QString()); // no Reset
         const int n = row[0].toInt();
         f.Label_ln_num->setCaption("x");
         f.Label_Score_Num->setCaption("x");
@@ -164,7 +164,7 @@ private Q_SLOTS:
             rig.row(y, ".#######");
         }
         QCOMPARE(rig.run("row 0 ......#.; row 1 .......#; land 0 <<<_"), QString()); // the top rows come down too
-        QCOMPARE(rig.show("lines score labels") + QString(" %1").arg(clip(rig)), row[1]);
+        QCOMPARE(rig.show("lines score time_left labels") + QString(" %1").arg(clip(rig)), row[1]);
         QVERIFY(f.well(7, n) == 1 && f.well(8, n + 1) == 1 && f.well(7, 0) + f.well(8, 1) == (n == 0 ? 2 : 0));
         QCOMPARE(rig.run("set next_fig 1; wait 300"), QString()); // the next tick brings the next, one row down
         QCOMPARE(rig.cells() + " " + rig.show("input_locked"), QString("4,1 5,1 4,2 5,2 0"));
@@ -269,7 +269,7 @@ private Q_SLOTS:
         }
         QCOMPARE(blinks, QString("Reset/red Reset/hidden Reset/red Reset/hidden Reset/red Time/plain Time/plain "));
         QCOMPARE(int(f.speedup_secs), 7);
-        Rig kept; // the bottom row holds a block in its last column only: no Reset
+        Rig kept; // a block in the bottom row's last column only: no Reset (its first: the landings)
         QCOMPARE(kept.run("start; row 19 ....####; row 18 .......#; enter 0; set time_left 50; keys ^<_; until landed"),
                  QString());
         QCOMPARE(kept.f().Label_Time->caption() + " " + kept.show("lines time_left"), QString("Time 1 50"));
