@@ -135,33 +135,32 @@ private Q_SLOTS:
         rig.type("V"); // a pair of letters that a kerned font would draw closer
         rig.key(plat::kVkBack, 8);
         QVERIFY(box.image() == a && f.name_cut == "V"); // the letter and the cursor gone without a trace
-        rig.type("\"mm Ёёя#~12");
-        QCOMPARE(f.name_text + "|" + QString::number(f.name_count), QString("A mm Ёёя|9"));
+        rig.type("\"mm!Ёёя#~12");
+        QCOMPARE(f.name_text + "|" + QString::number(f.name_count), QString("A mm!Ёёя|9"));
         rig.key(plat::kVkBack, 8);
         rig.script({{"keys e", "msg_closed name_entry_on", "0 -1"}}); // Esc does nothing while a name is typed
         rig.key(plat::kVkBack, 8);
         rig.key(plat::kVkReturn, 13);
         QCOMPARE(rig.read("zweb.sco"), kDefault); // not before the next tick
         rig.wait(200);
-        const QByteArray saved = bytes("###ZWEBSCO###\0A mm \xa8\0\5\0\0\n") + QByteArray("\0\0\n", 3).repeated(9);
+        const QByteArray saved = bytes("###ZWEBSCO###\0A mm!\xa8\0\5\0\0\n") + QByteArray("\0\0\n", 3).repeated(9);
         QCOMPARE(rig.read("zweb.sco"), saved);
         QCOMPARE(rig.show("name_entry_on box cursor menus faces"), QString("0 hidden off on 021100"));
-        QCOMPARE(table(f).section('|', 0, 1), QString("A mm Ё:500|........:0"));
+        QCOMPARE(table(f).section('|', 0, 1), QString("A mm!Ё:500|........:0"));
     }
 
     // Reading "Y and N in a name": while a name is typed, Y and N, and Н and Т on the same keys, are letters.
     void yAndNAreLettersOfATypedName() {
         Rig rig;
-        const char *quota = "start; set lines 49; row 19 .#######; row 18 ..######; enter 0; keys <<<_; until ending";
-        QCOMPARE(rig.run(QString(quota) + "; keys e; wait 900; type yN"), QString()); // 1 + bonus 400
-        QCOMPARE(rig.show("menus faces"), QString("off 221122")); // nothing else to press before the name
+        QCOMPARE(rig.run("quota; keys e; wait 900; type yN"), QString()); // a Reset, 1 point and the bonus of 200 s
+        QCOMPARE(rig.show("menus faces"), QString("off 221122"));         // nothing else to press before the name
         rig.key(plat::kVkY, 0xCD);
         rig.key(plat::kVkN, 0xD2);
         rig.script({{"keys r; wait 200", "box gravity countdown game_on name_entry_on menus faces",
                      "hidden off/300 off 0 0 on 021100"}});
         QCOMPARE(rig.read("zweb.sco"), bytes("###ZWEBSCO###\0yN\xcd\xd2\0\4\0\1\n") + bytes("\0\0\n").repeated(9));
         Rig gone; // reading "a result the disk no longer takes": no name is asked, the buttons come back
-        QCOMPARE(gone.run(quota), QString());
+        QCOMPARE(gone.run("quota"), QString());
         gone.write("zweb.sco", scoreFile(QStringList(10, "Max 9999")));
         gone.script({{"keys e; wait 900", "game_on name_entry_on end_code menus faces", "0 0 1 on 021100"}});
     }

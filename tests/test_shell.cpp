@@ -29,7 +29,7 @@ private Q_SLOTS:
         rows(
             {{"as written", cfg_file("Yes", "No", "3", "Eng"), "-1 0 3 0 Eng", ""},
              {"words in lower case", cfg_file("yes", "Yes", "3", "rus"), "0 -1 3 0 Eng", ""},
-             {"blanks about the level", cfg_file("No", "No", " 7 ", "Rus"), "0 0 7 0 Rus", ""},
+             {"blanks about 15, to 14", cfg_file("No", "No", " 15 ", "Rus"), "0 0 14 0 Rus", ""},
              {"7.5 to the even 8", cfg_file("No", "No", "7.5"), "0 0 8 0 Eng", ""},
              {"6.5 to the even 6", cfg_file("No", "No", "6.5"), "0 0 6 0 Eng", ""},
              {"32767 to 14", cfg_file("", "", "32767"), "0 0 14 0 Eng", ""},
