@@ -211,8 +211,8 @@ private Q_SLOTS:
         const QImage img = box.image();
         // the frame two pixels wide along each side, the title's band, the field's light edge and dark outline
         QCOMPARE(pixels(img, "5,0 5,1 145,0 145,1 0,5 1,5 0,50 1,50 148,25 149,25 148,50 149,50 5,54 5,55 145,54 "
-                             "145,55 149,10 2,10 3,3 145,10 3,19 30,20 30,47 5,30 140,30 11,28 139,46 30,37"),
-                 QString("b4b400 ").repeated(17) + "96 96 96 96 c8c8c8 c8c8c8 c8c8c8 c8c8c8 646464 646464 646464");
+                             "145,55 149,10 148,10 2,10 2,2 145,10 3,19 30,20 30,47 2,30 140,30 11,28 139,46 30,37"),
+                 QString("b4b400 ").repeated(17) + "96 96 96 96 96 c8c8c8 c8c8c8 c8c8c8 c8c8c8 646464 646464 646464");
         QImage band(img.size(), img.format());
         band.fill(QColor(0, 0, 150));
         const qreal title = QFontMetricsF(QFont("Liberation Sans", 12, QFont::Bold)).horizontalAdvance(row[1]);
