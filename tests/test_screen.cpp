@@ -40,15 +40,16 @@ private Q_SLOTS:
              {std::array<const char *, 3>{"overflow; until grown", "e", "shown W...#....W"},
               {"start; enter 0", "ey", "hidden W........W"}}) {
             Rig rig(cfg_file("Yes"));
-            QCOMPARE(rig.run(steps + QString("; row 19 ##..##..")), QString());
+            QCOMPARE(rig.run(steps + QString("; row 19 ##..##.#")), QString());
             rig.f().redraw_well();
-            const QString top = row(rig.f(), 0); // the figure that could not enter is drawn settled
+            const QString top = row(rig.f(), 0) + row(rig.f(), 19) + row(rig.f(), 20); // what could not enter: settled
             rig.keys(keys);
-            QCOMPARE(rig.show("msg_closed wait_step box") + " " + top, QString("-1 0 ") + box);
+            QCOMPARE(rig.show("msg_closed wait_step box") + " " + top, QString("-1 0 ") + box + "W##..##.#WWWWWWWWWWW");
             for (int frame = 1; frame <= 7; ++frame) {
                 rig.wait(100);
-                QCOMPARE(row(rig.f(), 19) + row(rig.f(), 3).mid(4, 1) + " " + rig.show("box wait_step game_on"),
-                         QString("W%1%1..%1%1..W%1 hidden %1 -1").arg(frame));
+                QCOMPARE(row(rig.f(), 19) + row(rig.f(), 20) + row(rig.f(), 3).mid(4, 1) + " " +
+                             rig.show("box wait_step game_on"),
+                         QString("W%1%1..%1%1.%1WWWWWWWWWWW%1 hidden %1 -1").arg(frame));
             }
             QVERIFY(rig.svc.recording_sound.played().back() == plat::loadCustom(109));
             rig.wait(100);
