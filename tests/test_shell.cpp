@@ -85,7 +85,7 @@ private Q_SLOTS:
                     {"wait 200; click pause", "faces press box", "021000 off hidden"}, // greyed: nothing
                     {"click start", "faces intro", "101022 on"},
                     {"wait 200", "faces", "201022"}, // Start comes back greyed: the game it started greyed it
-                    {"click start; click up; wait 900", "level faces intro", "13 201022 off"},
+                    {"click start; click up; wait 900; click down", "level faces intro", "13 201022 off"},
                     {"wait 300; click pause; click pause", "faces box input_locked", "211022 shown -1"},
                     {"wait 200; click pause", "box input_locked", "hidden 0"},
                     {"wait 200; keys e", "faces", "221022"}, // the exit prompt greys Pause, No brings it back
