@@ -81,9 +81,9 @@ private Q_SLOTS:
                     {"click up; click up; keys +-r", "level faces press intro", "0 020110 on off"},  // held 200 ms
                     {"click sound; click next", "sound_on next_on faces changed", "0 -1 021010 -1"}, // switches never
                     {"wait 200; click next", "faces press", "021100 off"},
-                    {"click next; click down; wait 200; click down", "level faces", "13 021001"},
+                    {"click next; click down; click down; wait 200; click down", "level faces", "13 021001"},
                     {"wait 200; click pause", "faces press box", "021000 off hidden"}, // greyed: nothing
-                    {"click start", "faces intro", "101022 on"},
+                    {"click start; click pause", "faces intro", "101022 on"},
                     {"wait 200", "faces", "201022"}, // Start comes back greyed: the game it started greyed it
                     {"click start; click up; wait 900; click down", "level faces intro", "13 201022 off"},
                     {"wait 300; click pause; click pause", "faces box input_locked", "211022 shown -1"},
