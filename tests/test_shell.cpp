@@ -62,10 +62,10 @@ private Q_SLOTS:
         Rig none(QByteArray{});
         none.f().close();
         QCOMPARE(none.read("zweb.cfg"), cfg_file("Yes", "Yes", "0", "Rus"));
-        Rig back(cfg_file("Yes", "No", "3", "Eng"));
-        back.keys("33");
-        back.f().close();
-        QCOMPARE(back.read("zweb.cfg"), cfg_file("Yes", "No", "3", "Eng"));
+        Rig back(cfg_file("Yes", "No", "3", "Eng")), down(cfg_file("Yes", "No", "3", "Eng")); // Level- alone too
+        QCOMPARE(back.run("keys 33; close no") + down.run("keys -; close no"), QString());
+        QCOMPARE(back.read("zweb.cfg") + down.read("zweb.cfg"),
+                 cfg_file("Yes", "No", "3", "Eng") + cfg_file("Yes", "No", "2", "Eng"));
         QCOMPARE(back.disk.writes, 1);
         Rig unmeasured(cfg_file("Yes"), scores::defaultFile(), false);
         unmeasured.disk.rules = {{'s', "zweb.cfg", EIO}};
@@ -225,8 +225,7 @@ private Q_SLOTS:
                      pixels(k->grab().toImage(), "7,232 8,232 15,232 16,232 196,232 197,232 55,140 56,140 65,140 "
                                                  "66,140 66,147 66,148 66,161 66,162 66,171 66,172 57,172 56,172"),
                  QString("efefef ffffff ffffff efefef efefef 0 ffffff | efefef 808080 808080 ffffff ffffff efefef "
-                         "efefef 0 0 0 0 "
-                         "efefef efefef 0 0 0 0 efefef"));
+                         "efefef 0 0 0 0 efefef efefef 0 0 0 0 efefef"));
         f.mnu_about_Click();
         QCOMPARE(f.about_box.data(), a);
         QStringList labels{k->windowTitle(), k->lblTitle->text() + QString::number(k->lblTitle->font().pixelSize())};
