@@ -76,12 +76,12 @@ private Q_SLOTS:
 
     // The faces read Start Pause Sound Next Level+ Level-: 0 raised (or on), 1 pressed (or off), 2 greyed.
     void theButtonsPressShowTheirFacesAndAct() {
-        Rig rig(cfg_file("Yes", "No", "14"));
-        rig.script({{"", "faces press", "020100 off"},
-                    {"click up; click up; keys +-r", "level faces press intro", "0 020110 on off"},  // held 200 ms
-                    {"click sound; click next", "sound_on next_on faces changed", "0 -1 021010 -1"}, // switches never
-                    {"wait 200; click next", "faces press", "021100 off"},
-                    {"click next; click down; click down; wait 200; click down", "level faces", "13 021001"},
+        Rig rig(cfg_file("Yes", "Yes", "14"));
+        rig.script({{"", "faces press", "020000 off"},
+                    {"click up; click up; keys +-r", "level faces press intro", "0 020010 on off"}, // held 200 ms
+                    {"click sound; click next", "sound_on next_on faces changed", "0 0 021110 -1"}, // switches never
+                    {"wait 200; click next", "faces press", "021000 off"},
+                    {"click down; click down; wait 200; click down", "level faces", "13 021001"},
                     {"wait 200; click pause", "faces press box", "021000 off hidden"}, // greyed: nothing
                     {"click start; click pause", "faces intro", "101022 on"},
                     {"wait 200", "faces", "201022"}, // Start comes back greyed: the game it started greyed it
