@@ -42,9 +42,9 @@ private Q_SLOTS:
             Rig rig(cfg_file("Yes"));
             QCOMPARE(rig.run(steps + QString("; row 19 ##..##.#")), QString());
             rig.f().redraw_well();
-            const QString top = row(rig.f(), 0) + row(rig.f(), 19) + row(rig.f(), 20); // what could not enter: settled
+            const QString was = row(rig.f(), 0) + row(rig.f(), 19) + row(rig.f(), 20); // top row settled, bottom, floor
             rig.keys(keys);
-            QCOMPARE(rig.show("msg_closed wait_step box") + " " + top, QString("-1 0 ") + box + "W##..##.#WWWWWWWWWWW");
+            QCOMPARE(rig.show("msg_closed wait_step box") + " " + was, QString("-1 0 ") + box + "W##..##.#WWWWWWWWWWW");
             for (int frame = 1; frame <= 7; ++frame) {
                 rig.wait(100);
                 QCOMPARE(row(rig.f(), 19) + row(rig.f(), 20) + row(rig.f(), 0)[4] + row(rig.f(), 3)[4] + " " +
